@@ -1,0 +1,15 @@
+#include "platform/platform.h"
+
+namespace {
+Platform* g_backend = nullptr;
+}  // namespace
+
+Platform& platform() {
+  if (!g_backend)
+    g_backend = &posixPlatform();
+  return *g_backend;
+}
+
+void setPlatform(Platform* backend) {
+  g_backend = backend;
+}

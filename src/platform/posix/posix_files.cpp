@@ -1,0 +1,150 @@
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/posix/posix_platform.h"
+
+namespace {
+
+// Seconds between 1601-01-01 and 1970-01-01.
+constexpr int64_t EpochDifference = 11644473600LL;
+
+FileTime fromTimespec(const struct timespec& ts) {
+  return static_cast<FileTime>((static_cast<int64_t>(ts.tv_sec) + EpochDifference) * 10000000 +
+                               ts.tv_nsec / 100);
+}
+
+struct timespec toTimespec(FileTime time) {
+  struct timespec ts;
+  ts.tv_sec = static_cast<time_t>(static_cast<int64_t>(time / 10000000) - EpochDifference);
+  ts.tv_nsec = static_cast<long>(time % 10000000) * 100;
+  return ts;
+}
+
+bool matchesExtension(const char* name, const char* extension) {
+  if (!extension || !*extension || strcmp(extension, "*") == 0)
+    return true;
+  size_t nameLength = strlen(name);
+  size_t extLength = strlen(extension);
+  if (nameLength < extLength + 1)
+    return false;
+  const char* dot = name + nameLength - extLength - 1;
+  return *dot == '.' && strcasecmp(dot + 1, extension) == 0;
+}
+
+std::string environmentOr(const char* name, const std::string& fallback) {
+  const char* value = getenv(name);
+  if (value && *value)
+    return value;
+  return fallback;
+}
+
+}  // namespace
+
+bool PosixPlatform::currentDirectory(char* buffer, size_t capacity) {
+  return getcwd(buffer, capacity) != nullptr;
+}
+
+bool PosixPlatform::setCurrentDirectory(const char* path) {
+  return chdir(path) == 0;
+}
+
+bool PosixPlatform::fullPath(const char* path, char* buffer, size_t capacity) {
+  std::string full;
+  if (path[0] == '/') {
+    full = path;
+  } else {
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd))
+      return false;
+    full = cwd;
+    if (full.empty() || full.back() != '/')
+      full += '/';
+    full += path;
+  }
+  if (full.size() + 1 > capacity)
+    return false;
+  memcpy(buffer, full.c_str(), full.size() + 1);
+  return true;
+}
+
+bool PosixPlatform::listDirectory(const char* directory, const char* extension,
+                                  const std::function<bool(const DirectoryEntry&)>& visit) {
+  DIR* dir = opendir(directory);
+  if (!dir)
+    return false;
+  std::string base = directory;
+  if (!base.empty() && base.back() != '/')
+    base += '/';
+  while (struct dirent* entry = readdir(dir)) {
+    if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
+      continue;
+    if (!matchesExtension(entry->d_name, extension))
+      continue;
+    DirectoryEntry found;
+    found.Name = entry->d_name;
+    struct stat info;
+    if (stat((base + entry->d_name).c_str(), &info) == 0) {
+      found.IsDirectory = S_ISDIR(info.st_mode);
+      found.LastWrite = fromTimespec(info.st_mtim);
+    } else {
+      found.IsDirectory = entry->d_type == DT_DIR;
+    }
+    if (!visit(found))
+      break;
+  }
+  closedir(dir);
+  return true;
+}
+
+bool PosixPlatform::getFileTimes(const char* path, FileTimes* times) {
+  struct stat info;
+  if (stat(path, &info) != 0)
+    return false;
+  // Linux keeps no creation time that a program can set back; the status-change time
+  // stands in for it and is not restored.
+  times->Creation = fromTimespec(info.st_ctim);
+  times->LastAccess = fromTimespec(info.st_atim);
+  times->LastWrite = fromTimespec(info.st_mtim);
+  return true;
+}
+
+bool PosixPlatform::setFileTimes(const char* path, const FileTimes& times) {
+  struct timespec both[2] = {toTimespec(times.LastAccess), toTimespec(times.LastWrite)};
+  return utimensat(AT_FDCWD, path, both, 0) == 0;
+}
+
+bool PosixPlatform::isDirectory(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int PosixPlatform::lastErrorCode() {
+  return errno;
+}
+
+std::string PosixPlatform::userFolder(int candidate) {
+  const char* homeValue = getenv("HOME");
+  std::string home = homeValue ? homeValue : "";
+  if (home.empty())
+    return "";
+  switch (candidate) {
+    case 1: return home + "/.local/state";
+    case 2: return environmentOr("XDG_DATA_HOME", home + "/.local/share");
+    case 3: return environmentOr("XDG_CONFIG_HOME", home + "/.config");
+    case 4: return environmentOr("XDG_CACHE_HOME", home + "/.cache");
+    default: return "";
+  }
+}
+
+Platform& posixPlatform() {
+  static PosixPlatform instance;
+  return instance;
+}
