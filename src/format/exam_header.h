@@ -1,0 +1,10 @@
+// The exam header line and the stop on a malformed line.
+#pragma once
+
+// Parses the header line (consumed in place: delimiters become NULs) into State.Header
+// and the time marks. Ends the program on a bad header or a version above 1.07.
+void parseExamHeader(char* line);
+
+// Reports LineNumber, the line and the message, waits for ENTER and ends the program
+// with status -1.
+[[noreturn]] void reportSyntaxError(const char* line, const char* message);
