@@ -1,0 +1,7 @@
+// veritor-author: the instructor's tool.
+#pragma once
+
+// Each command takes the arguments after its name and returns the exit status.
+int authorMake(int argc, char** argv);
+int authorShow(int argc, char** argv);
+int authorRead(int argc, char** argv);

@@ -1,0 +1,34 @@
+#include <cstdio>
+#include <cstring>
+
+#include "author.h"
+
+namespace {
+
+const char* const Usage =
+    "usage: veritor-author COMMAND [options]\n"
+    "\n"
+    "commands:\n"
+    "  make   encipher a plain exam text into an .exm file\n"
+    "  show   print what an .exm file holds (needs its password)\n"
+    "  read   decipher, check and print a completed .xmc file\n"
+    "\n"
+    "'veritor-author COMMAND --help' describes a command's options.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) {
+    fputs(Usage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  const char* command = argv[1];
+  if (strcmp(command, "make") == 0)
+    return authorMake(argc - 2, argv + 2);
+  if (strcmp(command, "show") == 0)
+    return authorShow(argc - 2, argv + 2);
+  if (strcmp(command, "read") == 0)
+    return authorRead(argc - 2, argv + 2);
+  fprintf(stderr, "veritor-author: unknown command '%s'\n\n%s", command, Usage);
+  return 2;
+}
