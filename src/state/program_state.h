@@ -153,7 +153,9 @@ struct ProgramState {
   uint8_t PoolNumber = 1;
   BodyText Body;
 
-  // Session.
+  // Session. SessionStartTick is the tick the clock started at; elapsed time is measured
+  // from it (sessionElapsedSeconds) so that it stays right across the tick count's wrap.
+  std::atomic<uint32_t> SessionStartTick{0};
   std::atomic<uint32_t> SessionStartSeconds{0};
   uint32_t SessionEndSeconds = 0;
   std::atomic<uint8_t> SessionActive{0};
