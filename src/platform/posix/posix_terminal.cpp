@@ -86,18 +86,28 @@ int nextByte(int timeoutMs) {
   return g_input[g_inputPos++];
 }
 
+// Whether the terminal is in raw key mode now. It stays raw from one key to the next and
+// goes back to line mode only when line input is read: switching for every key would let
+// keys typed in between be echoed by the terminal and then once more by the program.
+bool g_rawMode = false;
+
 void setRawMode(bool raw) {
-  if (!g_stdinIsTerminal || !g_haveSavedModes)
+  if (!g_stdinIsTerminal || !g_haveSavedModes || g_rawMode == raw)
     return;
   struct termios modes = g_savedModes;
   if (raw) {
     modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     modes.c_cc[VMIN] = 1;
     modes.c_cc[VTIME] = 0;
-  } else {
-    modes.c_lflag |= ICANON | ECHO;
   }
   tcsetattr(0, TCSANOW, &modes);
+  g_rawMode = raw;
+}
+
+// Gives back the byte just taken, still in the buffer.
+void ungetByte() {
+  if (g_inputPos > 0)
+    --g_inputPos;
 }
 
 // Maps the escape sequence of a navigation or function key to the scan code the console
@@ -124,8 +134,11 @@ int decodeEscape(int* code) {
       default: return -1;
     }
   }
-  if (c != '[')
+  if (c != '[') {
+    // Escape and then an ordinary key (Alt+key): the key still counts.
+    ungetByte();
     return -1;
+  }
   int number = 0;
   int f;
   for (;;) {
@@ -156,6 +169,19 @@ int decodeEscape(int* code) {
     case 'D': *code = 75; return 0xE0;
     case 'H': *code = 71; return 0xE0;
     case 'F': *code = 79; return 0xE0;
+    case 'P': *code = 59; return 0x00;
+    case 'Q': *code = 60; return 0x00;
+    case 'R': *code = 61; return 0x00;
+    case 'S': *code = 62; return 0x00;
+    case '[': {
+      // The Linux console's F1 to F5: ESC [ [ A to E.
+      int k = nextByte(50);
+      if (k >= 'A' && k <= 'E') {
+        *code = 59 + (k - 'A');
+        return 0x00;
+      }
+      return -1;
+    }
     case '~':
       switch (number) {
         case 1: case 7: *code = 71; return 0xE0;
@@ -256,6 +282,7 @@ void PosixPlatform::setAttribute(ConsoleStream stream, int attribute) {
 
 int PosixPlatform::readLineChar() {
   std::lock_guard<std::mutex> lock(g_inputLock);
+  setRawMode(false);
   return nextByte(-1);
 }
 
@@ -267,33 +294,30 @@ int PosixPlatform::readKey() {
     return code;
   }
   setRawMode(true);
-  int key;
   for (;;) {
     int c = nextByte(-1);
-    if (c < 0) {
-      key = -1;
-      break;
-    }
+    if (c < 0)
+      return -1;
     if (c == 0x1B) {
       int code = 0;
       int prefix = decodeEscape(&code);
-      if (prefix < 0) {
-        key = 0x1B;
-        break;
-      }
+      if (prefix < 0)
+        return 0x1B;
       g_pendingScanCode = code;
-      key = prefix;
-      break;
+      return prefix;
     }
-    if (c == 0x7F) {  // the Backspace key of a terminal
-      key = 8;
-      break;
+    if (c == 0x7F)  // the Backspace key of a terminal
+      return 8;
+    if (c == 0x00) {
+      // Ctrl+Space or Ctrl+@ sends a NUL byte, which would read as the prefix of a
+      // function key and swallow the next key typed. Hand it out as the console does.
+      g_pendingScanCode = 3;
+      return 0x00;
     }
-    key = c;
-    break;
+    if (c == 0xE0)
+      continue;  // a byte of a multi-byte character, never the extended-key prefix
+    return c;
   }
-  setRawMode(false);
-  return key;
 }
 
 void PosixPlatform::echoKey(int key) {
