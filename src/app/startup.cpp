@@ -20,10 +20,13 @@ void startConsoleGuard() {
   // The backend is taken here, on the main thread, so that the guard never races the
   // program for the first look-up of platform().
   Platform& backend = platform();
+  // The first round runs before anything is shown, so that no prompt is ever on the
+  // screen while Ctrl+C could still end the program.
+  backend.guardConsole();
   std::thread guard([&backend] {
     for (;;) {
-      backend.guardConsole();
       backend.sleepMilliseconds(GuardPeriodMilliseconds);
+      backend.guardConsole();
     }
   });
   // The guard runs until the process ends; nothing waits for it.
