@@ -267,6 +267,25 @@ TEST(ConsoleEndToEnd, ATerminationSignalMidLineLeavesTheTerminalAsItWas) {
   EXPECT_TRUE(run.modesRestored());
 }
 
+TEST(ConsoleEndToEnd, EndOfInputFromTheKeyboardEndsWithStatus255) {
+  TempDir dir;
+  PtyRun run(dir.path());
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  run.type("Doe\x03\x1a\rJo\rabc123\r");  // Ctrl+C and Ctrl+Z lose no key
+  ASSERT_TRUE(run.waitFor("  Name: Doe, Jo\r\n")) << run.output();
+  think();
+  run.type("y\r");
+  ASSERT_TRUE(run.waitFor("Enter your choice: ")) << run.output();
+  run.type("\x04");  // Ctrl+D at the start of a line
+  ASSERT_TRUE(run.waitFor("Error - The keyboard input has ended, so the program cannot go on."))
+      << run.output();
+  int status = 0;
+  ASSERT_EQ(run.wait(&status), 0) << run.output();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255);
+  EXPECT_TRUE(run.modesRestored());
+}
+
 TEST(ConsoleEndToEnd, WithoutColourTheTerminalGetsNoColourCodes) {
   TempDir dir;
   PtyRun run(dir.path(), true);

@@ -19,6 +19,10 @@ namespace {
 
 // Terminal state found at start-up; restored on every way out.
 struct termios g_savedModes;
+// The modes the program reads with: the saved ones, and (once the guard is on) keys that
+// raise an ignored signal no longer flush what was typed ahead or is still on its way out.
+struct termios g_programModes;
+std::once_flag g_guardModesOnce;
 volatile sig_atomic_t g_haveSavedModes = 0;
 // Whether a colour escape has been written, so the colours are reset on the way out.
 volatile sig_atomic_t g_coloured = 0;
@@ -91,10 +95,8 @@ int nextByte(int timeoutMs) {
 // keys typed in between be echoed by the terminal and then once more by the program.
 bool g_rawMode = false;
 
-void setRawMode(bool raw) {
-  if (!g_stdinIsTerminal || !g_haveSavedModes || g_rawMode == raw)
-    return;
-  struct termios modes = g_savedModes;
+void applyModes(bool raw) {
+  struct termios modes = g_programModes;
   if (raw) {
     modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     modes.c_cc[VMIN] = 1;
@@ -102,6 +104,12 @@ void setRawMode(bool raw) {
   }
   tcsetattr(0, TCSANOW, &modes);
   g_rawMode = raw;
+}
+
+void setRawMode(bool raw) {
+  if (!g_stdinIsTerminal || !g_haveSavedModes || g_rawMode == raw)
+    return;
+  applyModes(raw);
 }
 
 // Gives back the byte just taken, still in the buffer.
@@ -240,8 +248,10 @@ PosixPlatform::PosixPlatform() {
   bool colourWanted = !(noColour && *noColour);
   g_colourOut = colourWanted && isatty(1);
   g_colourErr = colourWanted && isatty(2);
-  if (g_stdinIsTerminal && tcgetattr(0, &g_savedModes) == 0)
+  if (g_stdinIsTerminal && tcgetattr(0, &g_savedModes) == 0) {
     g_haveSavedModes = 1;
+    g_programModes = g_savedModes;
+  }
   // Signals that end the program still leave the terminal as it was found.
   for (int signo : {SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGPIPE}) {
     struct sigaction action;
@@ -360,6 +370,15 @@ void PosixPlatform::guardConsole() {
   signal(SIGINT, SIG_IGN);
   signal(SIGQUIT, SIG_IGN);
   signal(SIGTSTP, SIG_IGN);
+  // The terminal still flushes its queues when one of those keys is pressed, losing keys
+  // typed ahead; NOFLSH keeps them. Done once, by the first call, before any input is read.
+  std::call_once(g_guardModesOnce, [] {
+    std::lock_guard<std::mutex> lock(g_inputLock);
+    if (!g_haveSavedModes)
+      return;
+    g_programModes.c_lflag |= NOFLSH;
+    applyModes(g_rawMode);
+  });
 }
 
 void PosixPlatform::exitProcess(int status) {
