@@ -253,6 +253,27 @@ TEST(ConsoleEndToEnd, AStudentIdentifiesReadsHelpAndLeaves) {
   EXPECT_NE(run.output().find("\x1b[2J"), std::string::npos);
 }
 
+TEST(ConsoleEndToEnd, TheTerminalsKeysActAsTheConsoleKeys) {
+  TempDir dir;
+  PtyRun run(dir.path());
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  // Left deletes, Right types a blank; Home, Delete, Up, End, Insert and Page Up are
+  // refused; F1 (two encodings), F5 and a lone Escape do nothing; Escape then x (Alt+x)
+  // still types the x; DEL is Backspace.
+  run.type("ab\x1b[D\x1b[Cc\x1b[H\x1b[3~\x1b[A\x1bOF\x1b[2~\x1b[5~"
+           "\x1bOP\x1b[[A\x1b[15~\x1bxdq\x7f\r");
+  ASSERT_TRUE(run.waitFor("Enter your First Name: ")) << run.output();
+  run.type("Jo\rabc123\r");
+  ASSERT_TRUE(run.waitFor("  Name: a cxd, Jo\r\n")) << run.output();
+  size_t refusals = 0;
+  for (size_t at = 0; (at = run.output().find("--- Special Keys Disabled ---", at)) !=
+                      std::string::npos;
+       ++at)
+    ++refusals;
+  EXPECT_EQ(refusals, 6u);
+}
+
 TEST(ConsoleEndToEnd, ATerminationSignalMidLineLeavesTheTerminalAsItWas) {
   TempDir dir;
   PtyRun run(dir.path());
