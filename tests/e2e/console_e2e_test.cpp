@@ -344,6 +344,17 @@ TEST(ConsoleEndToEnd, RedirectedOutputHoldsNoEscapeCodes) {
   EXPECT_EQ(err.find('\x1b'), std::string::npos);
 }
 
+TEST(ConsoleEndToEnd, InputWithWindowsLineEndsReadsLikeAnyOther) {
+  TempDir dir;
+  std::string out, err;
+  int status = runRedirected(dir.path(), "Doe\r\nJane\r\nabc123\r\ny\r\n1\r\nx\r\n9\r\nx\r\n",
+                             &out, &err);
+  EXPECT_EQ(status, 0) << out << err;
+  EXPECT_NE(out.find("  Name: Doe, Jane\nabc123: abc123\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Invalid"), std::string::npos) << out;
+  EXPECT_EQ(err, "\n ***** PRESS ENTER TO CONTINUE ... \n\n ***** PRESS ENTER TO CONTINUE ... \n");
+}
+
 TEST(ConsoleEndToEnd, InputThatEndsEarlyEndsTheProgramWithStatus255) {
   TempDir dir;
   std::string out, err;

@@ -26,6 +26,8 @@ std::once_flag g_guardModesOnce;
 volatile sig_atomic_t g_haveSavedModes = 0;
 // Whether a colour escape has been written, so the colours are reset on the way out.
 volatile sig_atomic_t g_coloured = 0;
+// Whether the terminal's title was saved before the program set its own.
+volatile sig_atomic_t g_titleSaved = 0;
 
 bool g_stdinIsTerminal = false;
 bool g_colourOut = false;
@@ -90,6 +92,25 @@ int nextByte(int timeoutMs) {
   return g_input[g_inputPos++];
 }
 
+// Gives back the byte just taken, still in the buffer.
+void ungetByte() {
+  if (g_inputPos > 0)
+    --g_inputPos;
+}
+
+// Input redirected from a file written on Windows ends its lines with CR LF: the pair is
+// one line end, as a text-mode read would give it, not an ENTER and then another.
+int lineEndAsOne(int c) {
+  if (c != '\r' || g_stdinIsTerminal)
+    return c;
+  int next = nextByte(50);
+  if (next == '\n')
+    return '\n';
+  if (next >= 0)
+    ungetByte();
+  return c;
+}
+
 // Whether the terminal is in raw key mode now. It stays raw from one key to the next and
 // goes back to line mode only when line input is read: switching for every key would let
 // keys typed in between be echoed by the terminal and then once more by the program.
@@ -110,12 +131,6 @@ void setRawMode(bool raw) {
   if (!g_stdinIsTerminal || !g_haveSavedModes || g_rawMode == raw)
     return;
   applyModes(raw);
-}
-
-// Gives back the byte just taken, still in the buffer.
-void ungetByte() {
-  if (g_inputPos > 0)
-    --g_inputPos;
 }
 
 // Maps the escape sequence of a navigation or function key to the scan code the console
@@ -238,6 +253,8 @@ void restoreTerminal() {
     if (g_colourErr)
       writeAll(2, reset, sizeof reset - 1);
   }
+  if (g_titleSaved)
+    writeAll(1, "\x1b[23;0t", 9);
   if (g_haveSavedModes)
     tcsetattr(0, TCSANOW, &g_savedModes);
 }
@@ -293,7 +310,7 @@ void PosixPlatform::setAttribute(ConsoleStream stream, int attribute) {
 int PosixPlatform::readLineChar() {
   std::lock_guard<std::mutex> lock(g_inputLock);
   setRawMode(false);
-  return nextByte(-1);
+  return lineEndAsOne(nextByte(-1));
 }
 
 int PosixPlatform::readKey() {
@@ -316,6 +333,7 @@ int PosixPlatform::readKey() {
       g_pendingScanCode = code;
       return prefix;
     }
+    c = lineEndAsOne(c);
     if (c == 0x7F)  // the Backspace key of a terminal
       return 8;
     if (c == 0x00) {
@@ -343,6 +361,11 @@ void PosixPlatform::clearScreen() {
 void PosixPlatform::setTitle(const char* title) {
   if (!isatty(1))
     return;
+  if (!g_titleSaved) {
+    // Terminals that keep a stack of titles give the student's own back on the way out.
+    writeAll(1, "\x1b[22;0t", 9);
+    g_titleSaved = 1;
+  }
   char escape[256];
   int length = snprintf(escape, sizeof escape, "\x1b]0;%s\x07", title);
   if (length > 0 && static_cast<size_t>(length) < sizeof escape)
