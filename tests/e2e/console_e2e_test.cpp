@@ -251,6 +251,9 @@ TEST(ConsoleEndToEnd, AStudentIdentifiesReadsHelpAndLeaves) {
   // The prompts are in colour and the screen was cleared before the menu.
   EXPECT_NE(run.output().find("\x1b[0;93mIs the information correct?"), std::string::npos);
   EXPECT_NE(run.output().find("\x1b[2J"), std::string::npos);
+  // The title is the program's while it runs, and the terminal's own comes back.
+  EXPECT_NE(run.output().find("\x1b[22;0t\x1b]0;Veritor Version  1.19\x07"), std::string::npos);
+  EXPECT_NE(run.output().find("\x1b[23;0t"), std::string::npos);
 }
 
 TEST(ConsoleEndToEnd, TheTerminalsKeysActAsTheConsoleKeys) {
