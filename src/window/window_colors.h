@@ -10,16 +10,14 @@ struct RgbColor {
 };
 
 // The text colours the font colour menu offers, by number; 0 is the background.
-enum : uint8_t {
-  ColorBlack = 0,
-  ColorBlue = 1,
-  ColorGreen = 2,
-  ColorRed = 3,
-  ColorCyan = 4,
-  ColorMagenta = 5,
-  ColorYellow = 6,
-  ColorWhite = 7,
-};
+constexpr uint8_t ColorBlack = 0;
+constexpr uint8_t ColorBlue = 1;
+constexpr uint8_t ColorGreen = 2;
+constexpr uint8_t ColorRed = 3;
+constexpr uint8_t ColorCyan = 4;
+constexpr uint8_t ColorMagenta = 5;
+constexpr uint8_t ColorYellow = 6;
+constexpr uint8_t ColorWhite = 7;
 
 constexpr RgbColor ColorTable[8] = {
     {0, 0, 0},   {0, 0, 255},   {0, 255, 0},   {255, 0, 0},
