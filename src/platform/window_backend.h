@@ -44,6 +44,8 @@ class QuestionWindowBackend {
   virtual bool create(const char* title, int x, int y, int width, int height) = 0;
   // Waits at most timeoutMs for the next event; false when none came.
   virtual bool waitEvent(WindowEvent* event, int timeoutMs) = 0;
+  // More events are waiting already (a drawing can wait until they are handled).
+  virtual bool eventsPending() = 0;
 
   // One frame: cleared to black, rows of characters drawn one per cell, then shown.
   virtual void beginFrame() = 0;

@@ -30,6 +30,9 @@ struct Screen {
   uint8_t DrawnColorChoice = 0;
   bool ControlKeyDown = false;
   bool Dirty = true;
+  // The window system wants the window drawn again (uncovered or resized); done once the
+  // events already waiting are handled, so a stream of resizes makes one drawing.
+  bool PaintWanted = false;
 };
 
 CellSize currentCell() {
@@ -99,6 +102,7 @@ void draw(QuestionWindowRun* run, Screen& screen, uint64_t timerPass) {
   backend.endFrame();
 
   screen.Dirty = false;
+  screen.PaintWanted = false;
   screen.DrawnColorChoice = choice;
   {
     std::lock_guard<std::mutex> lock(run->Lock);
@@ -150,10 +154,10 @@ bool handleEvent(QuestionWindowRun* run, Screen& screen, const WindowEvent& even
       State.ClientHeight.store(static_cast<uint16_t>(std::clamp(event.Height, 0, 65535)),
                                std::memory_order_relaxed);
       relayout(screen);
-      draw(run, screen, 0);
+      screen.PaintWanted = true;
       return true;
     case Kind::Exposed:
-      draw(run, screen, 0);
+      screen.PaintWanted = true;
       return true;
     case Kind::FocusLost:
       screen.ControlKeyDown = false;
@@ -250,8 +254,12 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
 
   while (!run->StopRequested.load(std::memory_order_acquire)) {
     WindowEvent event;
-    if (backend.waitEvent(&event, 1000) && !handleEvent(run, *screen, event))
+    if (!backend.waitEvent(&event, 1000))
+      continue;
+    if (!handleEvent(run, *screen, event))
       break;
+    if (screen->PaintWanted && !backend.eventsPending())
+      draw(run, *screen, 0);
   }
 
   {

@@ -17,6 +17,7 @@ class RefusingBackend : public QuestionWindowBackend {
   bool prepare() override { return !refuseEarly_; }
   bool create(const char*, int, int, int, int) override { return false; }
   bool waitEvent(WindowEvent*, int) override { return false; }
+  bool eventsPending() override { return false; }
   void beginFrame() override {}
   void drawCells(int, int, const char*, int, int, int, uint8_t, uint8_t, uint8_t) override {}
   bool readFrame(std::vector<uint32_t>*, int*, int*) override { return false; }

@@ -148,6 +148,8 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     }
   }
 
+  bool eventsPending() override { return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); }
+
   void beginFrame() override {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
