@@ -93,6 +93,9 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   bool prepare() override {
     userEventType();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C stays the console guard's
+    // The window's pixels go to the display directly, not through an OpenGL texture:
+    // without a graphics card that texture costs a software rasteriser and its threads.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       return false;
     videoUp_ = true;
