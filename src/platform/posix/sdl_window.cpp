@@ -206,8 +206,10 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     if (ttfUp_)
       TTF_Quit();
     ttfUp_ = false;
+    // SDL is the window's alone: shut it down whole, so that nothing it keeps between
+    // initialisations piles up over the windows of a long run.
     if (videoUp_)
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      SDL_Quit();
     videoUp_ = false;
   }
 
@@ -406,6 +408,6 @@ bool graphicalDisplayAvailable() {
     return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   bool usable = driverShowsAWindow(driver) || driverAskedFor(driver);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  SDL_Quit();
   return usable;
 }
