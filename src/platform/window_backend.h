@@ -59,6 +59,8 @@ class QuestionWindowBackend {
   virtual std::string title() = 0;
   // Closes the window and lets go of the window system.
   virtual void destroy() = 0;
+  // Lets go of what the window system keeps for the calling thread, as it ends.
+  virtual void threadDone() = 0;
 
   // --- Callable from any thread while the backend exists ---------------------------------
   // Makes waitEvent return a Wake event with the code.

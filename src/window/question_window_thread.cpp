@@ -65,7 +65,8 @@ void drawRow(QuestionWindowBackend& backend, int row, const char* text, int leng
                     cell.Height, color.Red, color.Green, color.Blue);
 }
 
-void draw(QuestionWindowRun* run, Screen& screen, uint64_t timerPass) {
+// capturePass: the timer pass whose frame a test waits for, or 0.
+void draw(QuestionWindowRun* run, Screen& screen, uint64_t capturePass) {
   QuestionWindowBackend& backend = *run->Backend;
   CellSize cell = currentCell();
   int columns = State.ClientWidth.load(std::memory_order_relaxed) / cell.Width;
@@ -88,12 +89,12 @@ void draw(QuestionWindowRun* run, Screen& screen, uint64_t timerPass) {
       drawRow(backend, row, line.Text, line.Length, columns, cell, textColor(choice));
   }
 
-  if (run->CaptureWanted.load(std::memory_order_acquire) && timerPass) {
+  if (capturePass) {
     WindowFrame frame;
     backend.readFrame(&frame.Pixels, &frame.Width, &frame.Height);
     frame.Title = backend.title();
     frame.Text = screen.ShownText;
-    frame.TimerPass = timerPass;
+    frame.TimerPass = capturePass;
     std::lock_guard<std::mutex> lock(run->Lock);
     run->Captured = std::move(frame);
     run->CaptureDone = true;
@@ -115,6 +116,9 @@ void draw(QuestionWindowRun* run, Screen& screen, uint64_t timerPass) {
 // anything on screen has changed. An unchanged screen is not drawn again, so a question
 // that sits still costs one frame a second for the countdown.
 void timerPass(QuestionWindowRun* run, Screen& screen) {
+  // Asked for before this pass looked at the clock and the text, so the captured frame
+  // shows what the asker had set up.
+  bool capture = run->CaptureWanted.load(std::memory_order_acquire);
   uint64_t serial = 0;
   if (takePublishedText(screen.ShownText, &serial)) {
     screen.ShownSerial = serial;
@@ -128,8 +132,8 @@ void timerPass(QuestionWindowRun* run, Screen& screen) {
   if (State.ColorChoice.load(std::memory_order_relaxed) != screen.DrawnColorChoice)
     screen.Dirty = true;
   uint64_t pass = run->TimerPasses.fetch_add(1, std::memory_order_relaxed) + 1;
-  if (screen.Dirty || run->CaptureWanted.load(std::memory_order_acquire))
-    draw(run, screen, pass);
+  if (screen.Dirty || capture)
+    draw(run, screen, capture ? pass : 0);
 }
 
 // Acts on one event; false when the window is to close (Escape in the colour preview).
@@ -221,6 +225,7 @@ void runTimerThread(QuestionWindowRun* run) {
     run->TimerWake.wait_for(lock, std::chrono::milliseconds(TimerPeriodMs),
                             [run] { return run->TimerStop; });
   }
+  run->Backend->threadDone();
 }
 
 void reportStart(QuestionWindowRun* run, QuestionWindowRun::Start outcome) {
@@ -237,12 +242,14 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
   QuestionWindowBackend& backend = *run->Backend;
   if (!backend.prepare()) {
     backend.destroy();
+    backend.threadDone();
     reportStart(run, QuestionWindowRun::Start::ClassFailed);
     return;
   }
   State.ClassRegistered.store(1, std::memory_order_relaxed);
   if (!backend.create("QUESTION", 50, 50, State.ClientWidth.load(), State.ClientHeight.load())) {
     backend.destroy();
+    backend.threadDone();
     reportStart(run, QuestionWindowRun::Start::WindowFailed);
     return;
   }
@@ -269,6 +276,7 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
   run->TimerWake.notify_all();
   timer.join();
   backend.destroy();
+  backend.threadDone();
   {
     std::lock_guard<std::mutex> lock(run->Lock);
     run->Ended = true;

@@ -24,6 +24,7 @@ class RefusingBackend : public QuestionWindowBackend {
   void endFrame() override {}
   std::string title() override { return ""; }
   void destroy() override {}
+  void threadDone() override {}
   bool wake(int) override { return false; }
   void injectKey(WindowKey, bool, bool) override {}
   void injectWheel(int, bool, bool) override {}

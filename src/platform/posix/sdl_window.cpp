@@ -96,9 +96,10 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     // The window's pixels go to the display directly, not through an OpenGL texture:
     // without a graphics card that texture costs a software rasteriser and its threads.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    // Video stays up from the first window to the end of the process: reopening the
+    // display straight after closing it now and then fails.
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       return false;
-    videoUp_ = true;
     const char* driver = SDL_GetCurrentVideoDriver();
     // Drivers without a window system wait by polling every millisecond; wait on our own
     // signal instead, as every event they can have comes from wake() or a test hook.
@@ -114,15 +115,21 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   }
 
   bool create(const char* title, int x, int y, int width, int height) override {
-    window_ = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+    window_ = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (!window_)
       return false;
+    // The student types the answers in the terminal: showing the question must not take
+    // the keyboard away from it.
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    SDL_ShowWindow(window_);
     // The software renderer: a few hundred glyph copies a second need no graphics
     // driver, and a broken one cannot take the exam window down.
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_)
       return false;
     windowId_ = SDL_GetWindowID(window_);
+    // Whatever an earlier window left in the queue is not this window's business.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     return true;
   }
 
@@ -206,12 +213,9 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     if (ttfUp_)
       TTF_Quit();
     ttfUp_ = false;
-    // SDL is the window's alone: shut it down whole, so that nothing it keeps between
-    // initialisations piles up over the windows of a long run.
-    if (videoUp_)
-      SDL_Quit();
-    videoUp_ = false;
   }
+
+  void threadDone() override { SDL_TLSCleanup(); }
 
   bool wake(int code) override { return pushUser(code, 0, 0); }
 
@@ -289,6 +293,8 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     }
     switch (raw.type) {
       case SDL_WINDOWEVENT:
+        if (raw.window.windowID != windowId_)
+          return false;
         switch (raw.window.event) {
           case SDL_WINDOWEVENT_SIZE_CHANGED:
             event->Type = WindowEvent::Kind::Resized;
@@ -382,7 +388,6 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   SDL_Renderer* renderer_ = nullptr;
   TTF_Font* font_ = nullptr;
   std::atomic<Uint32> windowId_{0};
-  bool videoUp_ = false;
   bool ttfUp_ = false;
   bool selfWaiting_ = false;
   GlyphAtlas atlases_[AtlasSlots];
@@ -408,6 +413,6 @@ bool graphicalDisplayAvailable() {
     return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   bool usable = driverShowsAWindow(driver) || driverAskedFor(driver);
-  SDL_Quit();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return usable;
 }
