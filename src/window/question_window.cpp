@@ -176,4 +176,4 @@ bool waitForQuestionWindowEnd(int timeoutMs) {
   return waitFor(timeoutMs, [] { return g_run->Ended; });
 }
 
-uint64_t questionWindowTimerPasses() { return g_run ? g_run->TimerPasses.load() : 0; }
+uint64_t questionWindowTimerPeriods() { return g_run ? g_run->TimerPeriods.load() : 0; }

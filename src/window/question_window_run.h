@@ -25,7 +25,7 @@ struct QuestionWindowRun {
   std::thread WindowThread;
   std::atomic<bool> StopRequested{false};
   std::atomic<bool> TickQueued{false};
-  std::atomic<uint64_t> TimerPasses{0};
+  std::atomic<uint64_t> TimerPeriods{0};
   std::atomic<bool> CaptureWanted{false};
   std::atomic<uint64_t> SyncWanted{0};
 

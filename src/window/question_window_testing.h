@@ -16,7 +16,7 @@ struct WindowFrame {
   std::vector<uint32_t> Pixels;  // 0xAARRGGBB, row by row
   std::string Title;
   std::string Text;       // the question text the frame shows
-  uint64_t TimerPass = 0; // the timer pass that drew it (0: drawn for another reason)
+  uint64_t TimerPeriod = 0; // the timer period it was drawn in
 
   uint32_t rgbAt(int x, int y) const { return Pixels[static_cast<size_t>(y) * Width + x] & 0xFFFFFF; }
 };
@@ -38,5 +38,5 @@ bool waitForQuestionTextDrawn(int timeoutMs);
 // The window thread has ended by itself (Escape in the colour preview).
 bool waitForQuestionWindowEnd(int timeoutMs);
 
-// Timer passes the open window has handled.
-uint64_t questionWindowTimerPasses();
+// Timer periods the open window's timer has counted.
+uint64_t questionWindowTimerPeriods();

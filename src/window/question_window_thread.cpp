@@ -65,8 +65,8 @@ void drawRow(QuestionWindowBackend& backend, int row, const char* text, int leng
                     cell.Height, color.Red, color.Green, color.Blue);
 }
 
-// capturePass: the timer pass whose frame a test waits for, or 0.
-void draw(QuestionWindowRun* run, Screen& screen, uint64_t capturePass) {
+// capture: a test waits for this frame.
+void draw(QuestionWindowRun* run, Screen& screen, bool capture) {
   QuestionWindowBackend& backend = *run->Backend;
   CellSize cell = currentCell();
   int columns = State.ClientWidth.load(std::memory_order_relaxed) / cell.Width;
@@ -89,12 +89,12 @@ void draw(QuestionWindowRun* run, Screen& screen, uint64_t capturePass) {
       drawRow(backend, row, line.Text, line.Length, columns, cell, textColor(choice));
   }
 
-  if (capturePass) {
+  if (capture) {
     WindowFrame frame;
     backend.readFrame(&frame.Pixels, &frame.Width, &frame.Height);
     frame.Title = backend.title();
     frame.Text = screen.ShownText;
-    frame.TimerPass = capturePass;
+    frame.TimerPeriod = run->TimerPeriods.load(std::memory_order_relaxed);
     std::lock_guard<std::mutex> lock(run->Lock);
     run->Captured = std::move(frame);
     run->CaptureDone = true;
@@ -112,9 +112,8 @@ void draw(QuestionWindowRun* run, Screen& screen, uint64_t capturePass) {
   run->Changed.notify_all();
 }
 
-// One timer period: take newly published text, update the countdown, and draw when
-// anything on screen has changed. An unchanged screen is not drawn again, so a question
-// that sits still costs one frame a second for the countdown.
+// A timer pass: take newly published text, update the countdown, and draw when
+// anything on screen has changed. An unchanged screen is not drawn again.
 void timerPass(QuestionWindowRun* run, Screen& screen) {
   // Asked for before this pass looked at the clock and the text, so the captured frame
   // shows what the asker had set up.
@@ -131,9 +130,8 @@ void timerPass(QuestionWindowRun* run, Screen& screen) {
   }
   if (State.ColorChoice.load(std::memory_order_relaxed) != screen.DrawnColorChoice)
     screen.Dirty = true;
-  uint64_t pass = run->TimerPasses.fetch_add(1, std::memory_order_relaxed) + 1;
   if (screen.Dirty || capture)
-    draw(run, screen, capture ? pass : 0);
+    draw(run, screen, capture);
 }
 
 // Acts on one event; false when the window is to close (Escape in the colour preview).
@@ -211,12 +209,35 @@ bool handleEvent(QuestionWindowRun* run, Screen& screen, const WindowEvent& even
   }
 }
 
+// Whether a timer period has anything for the window: new text, a countdown that reads
+// differently, another colour, or a test waiting for a frame. A question that sits still
+// wakes the window once a second, for the countdown, instead of at every period.
+bool windowPassDue(QuestionWindowRun* run, Countdown* timer, uint8_t* colorChoice) {
+  bool due = State.PendingTextLength.load(std::memory_order_acquire) != 0 ||
+             run->CaptureWanted.load(std::memory_order_acquire);
+  Countdown now = formatSessionCountdown(platform().tickCount(), timer->Color);
+  if (now.Color != timer->Color || strcmp(now.Text, timer->Text) != 0) {
+    *timer = now;
+    due = true;
+  }
+  uint8_t choice = State.ColorChoice.load(std::memory_order_relaxed);
+  if (choice != *colorChoice) {
+    *colorChoice = choice;
+    due = true;
+  }
+  return due;
+}
+
 void runTimerThread(QuestionWindowRun* run) {
+  Countdown timer = {{}, ColorGreen};
+  uint8_t colorChoice = 0;
   std::unique_lock<std::mutex> lock(run->TimerLock);
   while (!run->TimerStop) {
-    // A period the window has not handled yet is not queued twice: a busy window
-    // catches up with one pass instead of a backlog.
-    if (!run->TickQueued.exchange(true, std::memory_order_relaxed)) {
+    run->TimerPeriods.fetch_add(1, std::memory_order_relaxed);
+    // A pass the window has not handled yet is not queued twice: a busy window catches
+    // up with one pass instead of a backlog.
+    if (windowPassDue(run, &timer, &colorChoice) &&
+        !run->TickQueued.exchange(true, std::memory_order_relaxed)) {
       lock.unlock();
       if (!run->Backend->wake(WakeTimer))
         run->TickQueued.store(false, std::memory_order_relaxed);
@@ -266,7 +287,7 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
     if (!handleEvent(run, *screen, event))
       break;
     if (screen->PaintWanted && !backend.eventsPending())
-      draw(run, *screen, 0);
+      draw(run, *screen, false);
   }
 
   {

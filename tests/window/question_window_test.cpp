@@ -24,13 +24,13 @@ TEST_F(RealWindowTest, PublishedTextIsDrawnWithinTwoTimerPeriods) {
   ASSERT_TRUE(questionWindowOpen());
   frame();
 
-  uint64_t before = questionWindowTimerPasses();
+  uint64_t before = questionWindowTimerPeriods();
   show("First line of the question\nSecond line");
   WindowFrame shown = frame();
   for (int tries = 0; tries < 3 && shown.Text != State.QuestionText; ++tries)
     shown = frame();
   ASSERT_EQ(shown.Text, "First line of the question\nSecond line");
-  EXPECT_LE(shown.TimerPass - before, 2u);
+  EXPECT_LE(shown.TimerPeriod - before, 2u);
   EXPECT_GT(pixelsInRow(shown, 2, 20, ColorTable[ColorCyan]), 0);
   EXPECT_GT(pixelsInRow(shown, 3, 20, ColorTable[ColorCyan]), 0);
   EXPECT_EQ(litPixelsInRow(shown, 4, 20), 0);
