@@ -3,7 +3,8 @@
 // The window thread owns everything it draws from: the laid-out text, the countdown and
 // the cell size. It lays out only on its own thread (when the timer tells it that new
 // text is pending, on a resize and on a zoom), so a layout never runs during a drawing
-// or beside another layout. The timer thread only wakes it every 80 ms.
+// or beside another layout. The timer thread looks every 80 ms and wakes the window
+// when its screen would change.
 #include <algorithm>
 #include <chrono>
 #include <cstring>
