@@ -19,13 +19,20 @@ enum class WindowView {
 void setWindowView(WindowView view);
 WindowView windowView();
 
-// Starts the question window thread and returns at once. The session goes on without a
-// window if it cannot be made.
+// Starts the question window thread and returns once the window is up. If the window
+// system refuses the window, the reason is shown on the console with a press-ENTER
+// pause and the session goes on without a window. Does nothing in the console and off
+// views, or while a window is open.
 void openQuestionWindow();
 // Ends the window (the destroy message) and waits for its threads to end.
 void closeQuestionWindow();
 bool questionWindowOpen();
 
-// Publishes the first length characters of State.QuestionText (already written): the
-// window lays them out anew at its next timer period; the console view prints them now.
+// Publishes the first length characters of State.QuestionText (already written; at most
+// 4095, fewer if its terminator comes first). The text is copied at once, so the console
+// side may write the next text straight away. The window lays it out anew at its next
+// timer period (within 80 ms); the console view prints it now, laid out at the
+// terminal's width, in the console colour nearest the chosen text colour; the off view
+// only stores it. State.PendingTextLength becomes the length (1 for an empty text) until
+// the window has taken it.
 void publishQuestionText(uint32_t length);
