@@ -8,12 +8,16 @@
 
 #include "examfile/expiry_check.h"
 #include "format/question_store.h"
+#include "window/question_window.h"
 
 void ScriptedTest::SetUp() {
   stopRecentFileScan();
   clearQuestionStore();
   resetProgramState();
   setPlatform(&console);
+  // Scripted tests look at State.QuestionText; a test that wants a window or the console
+  // view asks for it.
+  setWindowView(WindowView::Off);
 }
 
 void ScriptedTest::TearDown() {
