@@ -2,7 +2,8 @@
 #pragma once
 
 // Parses the header line (consumed in place: delimiters become NULs) into State.Header
-// and the time marks. Ends the program on a bad header or a version above 1.07.
+// and the time marks, and sets LineNumber to 0. Ends the program on a bad header or a
+// version above 1.07.
 void parseExamHeader(char* line);
 
 // Reports LineNumber, the line and the message, waits for ENTER and ends the program

@@ -1,19 +1,35 @@
 // The question store: questions, sub-questions, their texts and answers.
+//
+// Texts are heap strings owned by their record, at most QuestionTextLimit characters
+// each; answers live in the record's 32 inline bytes until they outgrow them. A cleared
+// record (Answers none) reads as a record without answers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "state/program_state.h"
+
+// The longest question or sub-question text, its added lines and choice block included.
+constexpr int QuestionTextLimit = 4095;
+// The largest answer storage: grown in 16-byte steps, always below 65,532 bytes.
+constexpr int AnswerStorageLimit = 65532;
+constexpr int MaxAnswersPerRecord = 255;
 
 Question* newQuestion(uint16_t slotIndex, char* text, float points);
 SubQuestion* newSubQuestion(const char* text, float points);
 void appendQuestionLine(Question* record, const char* line);
 void appendChoiceBlock(Question* record, const char* block);
 // replace 0: the parser adds an answer line ('&' or '!'); replace 1: the student's
-// answer replaces whatever was stored. text may be changed (the no-answer mark).
+// answer replaces whatever was stored. Trailing blanks of text are cut in place.
 void addAnswer(Question* record, char* text, uint8_t replace);
 int trimTrailingBlanks(char* text, int length);
+// Frees every text and answer block, zeroes the store and empties the skip list.
 void clearQuestionStore();
 
 // The first answer of a record ("" when none).
 const char* firstAnswer(const Question* record);
+
+// Every allocation of the store goes through here, so that a test can make one fail
+// and see the memory messages. malloc by default.
+extern void* (*StoreAllocate)(size_t size);

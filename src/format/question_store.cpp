@@ -1,0 +1,288 @@
+#include "format/question_store.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "console/console.h"
+#include "format/exam_header.h"
+
+void* (*StoreAllocate)(size_t size) = malloc;
+
+namespace {
+
+bool hasHeapAnswers(const Question& record) {
+  return record.Answers != nullptr && record.Answers != record.AnswerInline;
+}
+
+void releaseRecord(Question& record) {
+  free(record.Text);
+  if (hasHeapAnswers(record))
+    free(record.Answers);
+  record = Question{};
+}
+
+// Points a record at its inline answer storage, emptied.
+void resetAnswers(Question& record) {
+  if (hasHeapAnswers(record))
+    free(record.Answers);
+  record.Answers = record.AnswerInline;
+  record.AnswerInline[0] = '\0';
+  record.AnswerCapacity = sizeof record.AnswerInline;
+  record.AnswerLength = 0;
+  record.AnswerCount = 0;
+}
+
+void startRecord(Question& record, float points, uint8_t flags) {
+  resetAnswers(record);
+  record.Points = points;
+  record.Flags = flags;
+  record.SubCount = 0;
+  record.SubLink = nullptr;
+  record.Pool = State.PoolMarks[State.PoolNumber];
+}
+
+// A copy of text on the heap, cut at the longest question text, with room for the line
+// feed that the parser may add at its end.
+char* copyText(const char* text, size_t* allocated) {
+  size_t length = strnlen(text, QuestionTextLimit);
+  *allocated = length + 4;
+  char* copy = static_cast<char*>(StoreAllocate(*allocated));
+  if (copy) {
+    memcpy(copy, text, length);
+    copy[length] = '\0';
+  }
+  return copy;
+}
+
+// A question text holds only characters that the question window and the completed-exam
+// file show as they are: tabs and line ends stay, other control bytes and every byte from
+// 0x7F up become blanks.
+void cleanText(char* text) {
+  for (unsigned char* c = reinterpret_cast<unsigned char*>(text); *c; ++c)
+    if (*c >= 0x7F || (*c < 0x20 && *c != '\t' && *c != '\r' && *c != '\n'))
+      *c = ' ';
+}
+
+// Text, a line feed and more (or more alone when there is no text) in a new allocation,
+// or none when the allocation fails. The result never exceeds QuestionTextLimit: a
+// longer question is an error in the exam, reported with its line.
+char* joinText(const char* text, size_t keep, const char* more, int* newLength) {
+  size_t moreLength = strlen(more);
+  size_t length = text ? keep + 1 + moreLength : moreLength;
+  if (length > static_cast<size_t>(QuestionTextLimit))
+    reportSyntaxError(more, "Error - Question text is longer than 4095 characters.\n");
+  *newLength = static_cast<int>(length);
+  char* joined = static_cast<char*>(StoreAllocate(length + 4));
+  if (!joined)
+    return nullptr;
+  size_t at = 0;
+  if (text) {
+    memcpy(joined, text, keep);
+    joined[keep] = '\n';
+    at = keep + 1;
+  }
+  memcpy(joined + at, more, moreLength + 1);
+  return joined;
+}
+
+}  // namespace
+
+Question* newQuestion(uint16_t slotIndex, char* text, float points) {
+  if (slotIndex >= QuestionSlotCount) {
+    consolePrintf(ConsoleStream::Err,
+                  "You have used %u Questions which is greater than the max! Program needs "
+                  "adjustment.\n\n",
+                  static_cast<unsigned>(QuestionSlotCount));
+    waitForEnter();
+    endProgram(-1);
+  }
+  Question& record = State.QuestionSlots[slotIndex];
+  if (record.Text) {
+    consolePrintf(ConsoleStream::Err, "Error - Question index %d already used - exiting.\n\n",
+                  slotIndex);
+    showMessageAndWait("", DefaultAttribute);
+    endProgram(-1);
+  }
+  if (!text)
+    text = const_cast<char*>("");
+  cleanText(text);
+  size_t allocated = 0;
+  char* copy = copyText(text, &allocated);
+  if (!copy) {
+    consolePrintf(ConsoleStream::Err, "Memory Error - Could not allocate %d bytes for question.\n\n",
+                  static_cast<int>(allocated));
+    showMessageAndWait("", DefaultAttribute);
+    endProgram(-1);
+  }
+  record.Text = copy;
+  startRecord(record, points, 0);
+  return &record;
+}
+
+SubQuestion* newSubQuestion(const char* text, float points) {
+  if (State.SubQuestionsUsed >= SubQuestionSlotCount) {
+    consolePrintf(ConsoleStream::Err,
+                  "You have used %u sub-questions! Program needs adjustment.\n\n",
+                  static_cast<unsigned>(SubQuestionSlotCount));
+    showMessageAndWait("newSubQuestion1", DefaultAttribute);
+    endProgram(-1);
+  }
+  SubQuestion& record = State.SubQuestionSlots[State.SubQuestionsUsed++];
+  if (!text)
+    text = "";
+  size_t allocated = 0;
+  char* copy = copyText(text, &allocated);
+  if (!copy) {
+    consolePrintf(ConsoleStream::Err,
+                  "Memory Error - Could not allocate %d bytes for a sub-question.\n\n",
+                  static_cast<int>(allocated - 4));
+    showMessageAndWait("newSubQuestion2", DefaultAttribute);
+    endProgram(-1);
+  }
+  free(record.Text);
+  record.Text = copy;
+  startRecord(record, points, FlagSubQuestion);
+  return &record;
+}
+
+void appendQuestionLine(Question* record, const char* line) {
+  if (!record || !line)
+    return;
+  size_t keep = 0;
+  if (record->Text) {
+    keep = strlen(record->Text);
+    // A text that already ends its line is not given a second line feed.
+    if (keep > 0 && (record->Text[keep - 1] == '\n' || record->Text[keep - 1] == '\r'))
+      --keep;
+  }
+  int length = 0;
+  char* joined = joinText(record->Text, keep, line, &length);
+  if (!joined) {
+    consolePrintf(ConsoleStream::Err,
+                  "Memory Error - Can't append this question: %s\nNo more heap memory.\n\n",
+                  record->Text ? record->Text : "");
+    waitForEnter();
+    endProgram(-1);
+  }
+  free(record->Text);
+  record->Text = joined;
+}
+
+void appendChoiceBlock(Question* record, const char* block) {
+  if (!record || !block)
+    return;
+  record->Flags |= FlagChoiceBlock;
+  size_t keep = record->Text ? strlen(record->Text) : 0;
+  int length = 0;
+  char* joined = joinText(record->Text, keep, block, &length);
+  if (!joined) {
+    consolePrintf(ConsoleStream::Err,
+                  "Memory Error - Could not allocate %d bytes for question + multiple choice "
+                  "answers.\n\n",
+                  length);
+    waitForEnter();
+    endProgram(-1);
+  }
+  free(record->Text);
+  record->Text = joined;
+}
+
+int trimTrailingBlanks(char* text, int length) {
+  int at = length;
+  while (at >= 0 && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n' || text[at] == '\0')) {
+    text[at] = '\0';
+    --at;
+  }
+  return at + 1;
+}
+
+void addAnswer(Question* record, char* text, uint8_t replace) {
+  if (!text) {
+    if (!replace)
+      showMessageAndWait("Answer is null.\n\n", DefaultAttribute);
+    return;
+  }
+  if (!record)
+    return;
+  if (!record->Answers)
+    resetAnswers(*record);
+
+  int start = 0;
+  while (text[start] == ' ' || text[start] == '\t' || text[start] == '\n' || text[start] == '\r')
+    ++start;
+  if (!replace && text[start] != '&' && text[start] != '!') {
+    consolePrintf(ConsoleStream::Err, "Error - Did not find indication of answer: [idx1=%d] %s.\n\n",
+                  start, text + start);
+    waitForEnter();
+    return;
+  }
+
+  // An answer of blanks only is stored as a mark of its own. The mark is not written
+  // over the caller's text, which may be shorter than the mark.
+  static const char NoAnswer[] = "&-->NO_ANSWER<--";
+  const char* answer = text + start;
+  int length = 0;
+  if (*answer == '\0') {
+    answer = NoAnswer;
+    length = sizeof NoAnswer - 1;
+  } else {
+    length = trimTrailingBlanks(text + start, static_cast<int>(strlen(text + start)));
+  }
+
+  if (replace)
+    resetAnswers(*record);
+
+  if (record->AnswerCount >= MaxAnswersPerRecord) {
+    showMessageAndWait("Error - Failed to add answer - a question holds at most 255 answers.\n\n",
+                       12);
+    return;
+  }
+
+  while (length >= record->AnswerCapacity - record->AnswerLength) {
+    int capacity = ((record->AnswerLength + length) & ~15) + 32;
+    if (capacity >= AnswerStorageLimit) {
+      showMessageAndWait(
+          "Error - Failed to add answer - question / answer buffer is 64K and full.\n\n", 12);
+      return;
+    }
+    char* grown = static_cast<char*>(StoreAllocate(static_cast<size_t>(capacity)));
+    if (!grown) {
+      consolePrintf(ConsoleStream::Out,
+                    "Memory Warning! - ANSWER limited to %u bytes - memory limited - could not "
+                    "allocate %d bytes.\n\n",
+                    static_cast<unsigned>(record->AnswerCapacity - 1), capacity);
+      waitForEnter();
+      return;
+    }
+    memcpy(grown, record->Answers, record->AnswerLength);
+    if (hasHeapAnswers(*record))
+      free(record->Answers);
+    record->Answers = grown;
+    record->AnswerCapacity = static_cast<uint16_t>(capacity);
+  }
+  memcpy(record->Answers + record->AnswerLength, answer, static_cast<size_t>(length));
+  record->Answers[record->AnswerLength + length] = '\0';
+  record->AnswerLength = static_cast<uint16_t>(record->AnswerLength + length + 1);
+  ++record->AnswerCount;
+}
+
+void clearQuestionStore() {
+  memset(State.PoolMarks, 0, sizeof State.PoolMarks);
+  State.PoolNumber = 1;
+  State.SkipCount = 0;
+  for (SkipListSlot& slot : State.SkipList)
+    slot = SkipListSlot{};
+  // Sub-questions are released from their slots rather than through their questions'
+  // chains, so that one made but never linked is freed too.
+  for (Question& record : State.QuestionSlots)
+    releaseRecord(record);
+  for (SubQuestion& record : State.SubQuestionSlots)
+    releaseRecord(record);
+  State.SubQuestionsUsed = 0;
+}
+
+const char* firstAnswer(const Question* record) {
+  if (!record || !record->Answers || record->AnswerCount == 0)
+    return "";
+  return record->Answers;
+}
