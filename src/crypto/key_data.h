@@ -3,11 +3,18 @@
 
 #include <cstdint>
 
-// Scans the command line for -k / -K FILE; the last one wins.
+// Scans the command line for -k / -K FILE; the last one wins. Sets KeyData and
+// KeyLength (the largest prime below the file size) when the option is there.
 void loadKeyFile(int argc, char** argv);
+// The embedded key data; its size goes to *length.
 const uint8_t* loadKeyResource(uint32_t* length);
+// The start-up key step: a -k key file, or else the embedded key, whose size must be
+// KeyLength. Ends the program with a message when neither can be used.
+void setUpKeyData(int argc, char** argv);
 const uint32_t* loadPrimeTable();
 // The two neighbouring primes around a length: returns the upper, *lower the lower.
 uint32_t primeBracket(uint32_t dataLength, uint32_t* lower);
 uint32_t nextPrimeAtLeast(uint32_t value);
 uint32_t prevPrimeAtMost(uint32_t value);
+
+constexpr uint32_t PrimeTableCount = 200000;

@@ -13,3 +13,9 @@ Platform& platform() {
 void setPlatform(Platform* backend) {
   g_backend = backend;
 }
+
+bool Platform::loadResource(const char*, int, const uint8_t** data, size_t* size) {
+  *data = nullptr;
+  *size = 0;
+  return false;
+}

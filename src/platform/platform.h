@@ -109,6 +109,11 @@ class Platform {
 
   // --- Path conventions ------------------------------------------------------------
   virtual char pathSeparator() const = 0;
+
+  // --- Embedded data -----------------------------------------------------------------
+  // A block of data carried inside the program, used in place: type "RAW" id 102 is the
+  // key data, type "PRIMES" id 103 the prime table. False when there is no such block.
+  virtual bool loadResource(const char* type, int id, const uint8_t** data, size_t* size);
 };
 
 // The backend in use. The real program uses the POSIX one; a test installs another.

@@ -39,6 +39,8 @@ class PosixPlatform : public Platform {
   std::string userFolder(int candidate) override;
 
   char pathSeparator() const override { return '/'; }
+
+  bool loadResource(const char* type, int id, const uint8_t** data, size_t* size) override;
 };
 
 // Puts the terminal back as it was found. Safe to call more than once, and from a

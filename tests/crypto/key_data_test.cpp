@@ -1,0 +1,129 @@
+#include "crypto/key_data.h"
+
+#include <string>
+#include <vector>
+
+#include "support/scripted_test.h"
+
+class KeyDataTest : public ScriptedTest {
+ protected:
+  int loadWithArguments(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& word : words)
+      argv.push_back(word.data());
+    return runProgram([&] { loadKeyFile(int(argv.size()), argv.data()); });
+  }
+  // Types the ENTER that the press-ENTER pause of an error waits for.
+  void pressEnterLater() { console.typeLine(""); }
+};
+
+TEST_F(KeyDataTest, PrimeTableEntries) {
+  const uint32_t* table = loadPrimeTable();
+  EXPECT_EQ(table[0], 2u);
+  EXPECT_EQ(table[1], 3u);
+  EXPECT_EQ(table[99999], 1299709u);
+  EXPECT_EQ(table[199999], 2750159u);
+  for (uint32_t i = 1; i < PrimeTableCount; ++i)
+    ASSERT_LT(table[i - 1], table[i]) << i;
+}
+
+TEST_F(KeyDataTest, EmbeddedKeyHasItsLength) {
+  uint32_t length = 0;
+  const uint8_t* key = loadKeyResource(&length);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(length, 65537u);
+  setUpKeyData(0, nullptr);
+  EXPECT_EQ(State.KeyData, key);
+  EXPECT_EQ(State.KeyLength, 65537u);
+}
+
+TEST_F(KeyDataTest, PrimeBracket) {
+  uint32_t lower = 0;
+  EXPECT_EQ(primeBracket(2, &lower), 2u);
+  EXPECT_EQ(lower, 1u);
+  EXPECT_EQ(primeBracket(3, &lower), 3u);
+  EXPECT_EQ(lower, 2u);
+  EXPECT_EQ(primeBracket(7, &lower), 7u);
+  EXPECT_EQ(lower, 5u);
+  EXPECT_EQ(primeBracket(10, &lower), 11u);
+  EXPECT_EQ(lower, 7u);
+  EXPECT_EQ(primeBracket(11, &lower), 11u);
+  EXPECT_EQ(lower, 7u);
+  EXPECT_EQ(primeBracket(65537, &lower), 65537u);
+  EXPECT_EQ(lower, 65521u);
+  EXPECT_EQ(primeBracket(100, &lower), 101u);
+  EXPECT_EQ(lower, 97u);
+  EXPECT_EQ(primeBracket(1299710, &lower), 1299721u);
+  EXPECT_EQ(lower, 1299709u);
+  EXPECT_EQ(primeBracket(2750159, &lower), 2750159u);
+  EXPECT_EQ(lower, 2750159u);
+  EXPECT_EQ(primeBracket(3000000, &lower), 3000017u);
+  EXPECT_EQ(lower, 2999999u);
+  EXPECT_EQ(primeBracket(2999999, &lower), 2999999u);
+  EXPECT_EQ(lower, 2999999u);
+}
+
+TEST_F(KeyDataTest, KeyFileLengthIsThePrimeBelowItsSize) {
+  TempFolder folder;
+  struct Case {
+    size_t Size;
+    uint32_t KeyLength;
+  } cases[] = {{65537, 65521}, {100, 97}, {2750159, 2750159}, {3000000, 2999999}, {3, 2}};
+  for (const Case& c : cases) {
+    folder.write("key.bin", std::string(c.Size, 'k'));
+    ASSERT_EQ(loadWithArguments({"veritor", "-k", folder.file("key.bin")}), NoExit);
+    EXPECT_EQ(State.KeyLength, c.KeyLength) << c.Size;
+    EXPECT_EQ(State.KeyData[0], 'k');
+  }
+}
+
+// Later -k / -K options win; the embedded key is not touched after a key file was read.
+TEST_F(KeyDataTest, LastKeyOptionWinsIgnoringCase) {
+  TempFolder folder;
+  folder.write("first.bin", std::string(100, '1'));
+  folder.write("second.bin", std::string(200, '2'));
+  ASSERT_EQ(loadWithArguments({"veritor", "-x", "-k", folder.file("first.bin"), "other", "-K",
+                               folder.file("second.bin")}),
+            NoExit);
+  EXPECT_EQ(State.KeyLength, 199u);
+  EXPECT_EQ(State.KeyData[0], '2');
+  setUpKeyData(0, nullptr);
+  EXPECT_EQ(State.KeyData[0], '2');
+}
+
+TEST_F(KeyDataTest, NoKeyOptionChangesNothing) {
+  ASSERT_EQ(loadWithArguments({"veritor", "-x", "k"}), NoExit);
+  EXPECT_EQ(State.KeyData, nullptr);
+  EXPECT_EQ(State.KeyLength, 65537u);
+}
+
+TEST_F(KeyDataTest, KeyOptionWithoutFileName) {
+  pressEnterLater();
+  EXPECT_EQ(loadWithArguments({"veritor", "-K"}), -1);
+  EXPECT_NE(err().find("\n\nError - no file name following '-k' parameter.\n\n"), std::string::npos);
+}
+
+TEST_F(KeyDataTest, MissingKeyFile) {
+  TempFolder folder;
+  pressEnterLater();
+  EXPECT_EQ(loadWithArguments({"veritor", "-k", folder.file("none.bin")}), -1);
+  EXPECT_NE(err().find("Error - Could not open specified key file: '" + folder.file("none.bin") +
+                       "'\n\n"),
+            std::string::npos);
+}
+
+TEST_F(KeyDataTest, KeyFileTooShortForTheCipher) {
+  TempFolder folder;
+  for (size_t size : {0, 1, 2}) {
+    folder.write("short.bin", std::string(size, 's'));
+    console.takeText();
+    pressEnterLater();
+    EXPECT_EQ(loadWithArguments({"veritor", "-k", folder.file("short.bin")}), -1) << size;
+    char expected[512];
+    snprintf(expected, sizeof expected,
+             "Error - The key file '%s' is too short (%zu bytes); a key file must hold at "
+             "least 3 bytes.\n\n",
+             folder.file("short.bin").c_str(), size);
+    EXPECT_NE(console.takeText().find(expected), std::string::npos) << size;
+  }
+}
