@@ -106,6 +106,8 @@ class Reader {
     if (!startsWith(r_.Echo, 0, "\n\nQUESTIONS:  ("))
       return stop(runStart, "the echo does not begin with the QUESTIONS line (the key stream "
                             "does not continue here)");
+    if (!echoWhole())
+      return stop(runStart + 2 * r_.Echo.size(), "the echo of the exam is cut off");
     if (pos_ != f_.size())
       return stop(pos_, "unexpected bytes after the echo of the exam");
     r_.Reached = XmcSection::End;
@@ -295,6 +297,36 @@ class Reader {
       r_.Events.push_back(event);
     }
     return true;
+  }
+
+  // The echo runs to the end of the file without an end mark, so a cut between two of
+  // its records is found from its content: every question numbered 1 to the count in
+  // its QUESTIONS line, every pool closed, and the closing empty line.
+  bool echoWhole() {
+    const std::string& e = r_.Echo;
+    unsigned count = 0;
+    if (sscanf(e.c_str(), "\n\nQUESTIONS:  (%u)", &count) != 1)
+      return false;
+    size_t at = e.find("\n\n", 2);
+    for (unsigned k = 1; k <= count && at != std::string::npos; ++k) {
+      char mark[24];
+      snprintf(mark, sizeof mark, "\n%u. ", k);
+      at = e.find(mark, at);
+      // A question shown without points owns sub-questions: its first one must follow.
+      if (k == count && at != std::string::npos && !startsWith(e, at + strlen(mark), "(")) {
+        snprintf(mark, sizeof mark, "\n   %u.a. ", k);
+        at = e.find(mark, at);
+      }
+    }
+    size_t opened = 0, closed = 0;
+    for (size_t p = e.find("***** OPEN POOL *****"); p != std::string::npos;
+         p = e.find("***** OPEN POOL *****", p + 1))
+      ++opened;
+    for (size_t p = e.find("***** CLOSE POOL *****"); p != std::string::npos;
+         p = e.find("***** CLOSE POOL *****", p + 1))
+      ++closed;
+    return at != std::string::npos && opened == closed && e.size() >= 2 &&
+           e.compare(e.size() - 2, 2, "\n\n") == 0;
   }
 
   bool checkSummary(size_t runStart) {
