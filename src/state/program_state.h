@@ -134,6 +134,8 @@ struct ProgramState {
   char StartDirectory[PathCapacity] = {};
   RecentFileList RecentFileTimes;
   std::atomic<bool> ScanKeepRunning{false};
+  // Written by the scan thread only.
+  char ScanFolderPath[PathCapacity] = {};
 
   // Exam header and time marks.
   ExamHeader Header;

@@ -1,0 +1,144 @@
+// veritor-author make and show, run as an instructor runs them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct ToolRun {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream all;
+  all << file.rdbuf();
+  return all.str();
+}
+
+class AuthorTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = std::filesystem::temp_directory_path() /
+             ("veritor-author-" + std::to_string(getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+
+  void write(const std::string& name, const std::string& content) {
+    std::ofstream(folder / name, std::ios::binary) << content;
+  }
+  ToolRun author(const std::string& arguments) {
+    std::string out = (folder / "stdout").string(), err = (folder / "stderr").string();
+    std::string command = std::string(VERITOR_BINARY_DIR) + "/veritor-author " + arguments +
+                          " >" + out + " 2>" + err + " </dev/null";
+    int status = system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+  }
+  std::string path(const std::string& name) { return (folder / name).string(); }
+
+  std::filesystem::path folder;
+};
+
+const char* const Header =
+    ";Spring 2027;  MA 200: Algebra: (002) ---> Quiz Exam:  TimeLimit: 15 minutes  ---  "
+    "Version 1.07\n";
+
+}  // namespace
+
+TEST_F(AuthorTool, MakeThenShowWithThePassword) {
+  write("QuizExam.txt", std::string(Header) +
+                            "QUESTIONS\n1. (2 pts) Two plus two?\n2. Parts.\n   2.a. (1 pts) "
+                            "One.\n   2.b. (1 pts) Two.\n");
+  ToolRun made = author("make " + path("QuizExam.txt") +
+                    " --password 'let me in' --expires 2030/06/01::08:30:00 --order file "
+                    "--clock-check off --review on --counter 0");
+  ASSERT_EQ(made.Status, 0) << made.Err;
+  EXPECT_EQ(made.Out, "veritor-author make: wrote " + path("QuizExam.exm") +
+                          ": 3 questions, 4.0 points, expires 2030/06/01::08:30:00\n");
+  EXPECT_EQ(made.Err, "");
+  std::string exam = readFile(folder / "QuizExam.exm");
+  EXPECT_EQ(exam.substr(0, strlen(Header) + 1), std::string(Header) + "\n");
+
+  ToolRun shown = author("show " + path("QuizExam.exm") + " --password 'let me in'");
+  ASSERT_EQ(shown.Status, 0) << shown.Err;
+  EXPECT_NE(shown.Out.find("Block version: 1.07\n"), std::string::npos);
+  EXPECT_NE(shown.Out.find("Expires:       2030/06/01::08:30:00"), std::string::npos);
+  EXPECT_NE(shown.Out.find("Order:         file order\n"), std::string::npos);
+  EXPECT_NE(shown.Out.find("Clock check:   off\n"), std::string::npos);
+  EXPECT_NE(shown.Out.find("Review:        on\n"), std::string::npos);
+  EXPECT_NE(shown.Out.find("Open counter:  0x00 (the next load counts as 0)"),
+            std::string::npos);
+  EXPECT_NE(shown.Out.find("\n\nQUESTIONS\n1. (2 pts) Two plus two?\n"), std::string::npos);
+
+  ToolRun wrong = author("show " + path("QuizExam.exm") + " --password 'let me out'");
+  EXPECT_EQ(wrong.Status, 1);
+  EXPECT_NE(wrong.Err.find("the password does not match"), std::string::npos);
+}
+
+// The text is checked by veritor's own parser, and refused with its message.
+TEST_F(AuthorTool, RefusesWhatVeritorWouldRefuse) {
+  write("BadExam.txt", std::string(Header) + "QUESTIONS\n1. (2 pts Two plus two?\n");
+  ToolRun bad = author("make " + path("BadExam.txt") + " --password x");
+  EXPECT_EQ(bad.Status, 1);
+  EXPECT_NE(bad.Err.find("LineNumber: 2 --> Syntax Error - line=\"1. (2 pts Two plus two?\"\n\n"
+                         "No closing parenethesis found after getting points.\n"),
+            std::string::npos)
+      << bad.Err;
+  EXPECT_EQ(bad.Err.find("PRESS ENTER"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder / "BadExam.exm"));
+
+  write("EmptyExam.txt", Header);
+  ToolRun empty = author("make " + path("EmptyExam.txt") + " --password x");
+  EXPECT_EQ(empty.Status, 1);
+  EXPECT_NE(empty.Err.find("Fatal Error - Exam Format Corrupted - Did not find 'QUESTIONS' "
+                           "before end of file."),
+            std::string::npos);
+}
+
+TEST_F(AuthorTool, UsageErrors) {
+  write("QuizExam.txt", std::string(Header) + "QUESTIONS\n1. (2 pts) Two?\n");
+  EXPECT_EQ(author("make " + path("QuizExam.txt")).Status, 2);
+  EXPECT_EQ(author("make " + path("QuizExam.txt") + " --password x --expires 2030/02/30::00:00:00")
+                .Status,
+            2);
+  EXPECT_EQ(author("make " + path("QuizExam.txt") + " --password x --order random").Status, 2);
+  EXPECT_EQ(author("make " + path("QuizExam.txt") + " --password x --counter 256").Status, 2);
+  EXPECT_EQ(author("make " + path("QuizExam.txt") + " --password").Status, 2);
+  EXPECT_EQ(author("make " + path("Missing.txt") + " --password x").Status, 1);
+  ToolRun shortKey = author("make " + path("QuizExam.txt") + " --password x --key " +
+                        path("QuizExam.txt") + "x");
+  EXPECT_EQ(shortKey.Status, 1);
+  ToolRun help = author("make --help");
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_NE(help.Out.find("usage: veritor-author make"), std::string::npos);
+  EXPECT_EQ(author("show --help").Status, 0);
+  EXPECT_EQ(author("show " + path("QuizExam.txt") + " --password x").Status, 1);
+}
+
+// An exam made with a key file can only be shown with that key file.
+TEST_F(AuthorTool, KeyFileMustMatch) {
+  write("QuizExam.txt", std::string(Header) + "QUESTIONS\n1. (2 pts) Two?\n");
+  write("institution.key", std::string(1000, 'k') + std::string(1000, 'q'));
+  ASSERT_EQ(author("make " + path("QuizExam.txt") + " --password x --key " +
+                   path("institution.key"))
+                .Status,
+            0);
+  EXPECT_EQ(author("show " + path("QuizExam.exm") + " --password x").Status, 1);
+  EXPECT_EQ(author("show " + path("QuizExam.exm") + " --password x --key " +
+                   path("institution.key"))
+                .Status,
+            0);
+}

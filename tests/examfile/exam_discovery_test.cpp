@@ -1,0 +1,103 @@
+#include "examfile/exam_discovery.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/scripted_test.h"
+
+class ExamDiscoveryTest : public ScriptedTest {
+ protected:
+  void SetUp() override {
+    ScriptedTest::SetUp();
+    startDirectory = std::filesystem::current_path();
+  }
+  void TearDown() override {
+    releaseExamFileList();
+    std::filesystem::current_path(startDirectory);
+    ScriptedTest::TearDown();
+  }
+  std::filesystem::path startDirectory;
+  void searchIn(const std::string& directory) {
+    snprintf(State.WorkingDirectory, sizeof State.WorkingDirectory, "%s", directory.c_str());
+    console.typeLine("");  // for the pause when nothing is found
+    ASSERT_EQ(runProgram([] { findExamFiles(); }), NoExit);
+  }
+  std::vector<std::string> names() const {
+    std::vector<std::string> found;
+    for (NameListNode* node = State.ExamFileList; node; node = node->Next)
+      found.push_back(node->Path + node->NameOffset);
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  TempFolder folder;
+};
+
+TEST_F(ExamDiscoveryTest, PatternIgnoresCaseFilterDoesNot) {
+  for (const char* name : {"MyExam1.exm", "Exam2.exm", "final.exm", "exam3.exm", "Exam4.txt",
+                           "EXAM5.EXM", "MyExam6.EXM", "Exam7.exm.bak", "Examexm"})
+    folder.write(name, "x");
+  searchIn(folder.path());
+  EXPECT_EQ(names(), (std::vector<std::string>{"Exam2.exm", "MyExam1.exm", "MyExam6.EXM"}));
+  for (NameListNode* node = State.ExamFileList; node; node = node->Next)
+    EXPECT_EQ(std::string(node->Path), folder.file(node->Path + node->NameOffset));
+  EXPECT_EQ(State.FoundListHead, nullptr);
+  EXPECT_EQ(State.FoundListTail, nullptr);
+  EXPECT_EQ(err(), "");
+}
+
+TEST_F(ExamDiscoveryTest, EmptyFolderGivesTheNoFilesMessage) {
+  searchIn(folder.path());
+  EXPECT_EQ(State.ExamFileList, nullptr);
+  EXPECT_NE(err().find("Error! No Exam files found in " + folder.path() + "\n\n"),
+            std::string::npos);
+}
+
+// Only a directory whose own name matches the pattern is searched; the current directory
+// stays the one the exams are listed from.
+TEST_F(ExamDiscoveryTest, DescendsIntoMatchingDirectoriesOnly) {
+  std::filesystem::create_directory(folder.file("Week.exm"));
+  std::filesystem::create_directory(folder.file("plain"));
+  folder.write("Week.exm/InnerExam.exm", "x");
+  folder.write("plain/HiddenExam.exm", "x");
+  searchIn(folder.path());
+  ASSERT_EQ(names(), (std::vector<std::string>{"InnerExam.exm"}));
+  EXPECT_EQ(std::string(State.ExamFileList->Path), folder.file("Week.exm/InnerExam.exm"));
+  EXPECT_NE(out().find("\nContinuing search in " + folder.path() + "\n\n"), std::string::npos);
+  char current[PathCapacity];
+  ASSERT_TRUE(platform().currentDirectory(current, sizeof current));
+  EXPECT_EQ(std::filesystem::path(current), std::filesystem::canonical(folder.path()));
+  EXPECT_EQ(std::string(State.SearchPath), folder.path());
+}
+
+TEST_F(ExamDiscoveryTest, RootDirectoryGetsNoSecondSeparator) {
+  snprintf(State.SearchPath, sizeof State.SearchPath, "/");
+  addFoundFile("RootExam.exm");
+  State.ExamFileList = State.FoundListHead;
+  State.FoundListHead = State.FoundListTail = nullptr;
+  EXPECT_EQ(std::string(State.ExamFileList->Path), "/RootExam.exm");
+  EXPECT_EQ(State.ExamFileList->NameOffset, 1);
+}
+
+// A path too long for a node is left out rather than cut.
+TEST_F(ExamDiscoveryTest, PathTooLongForANodeIsLeftOut) {
+  std::string deep(PathCapacity - 10, 'd');
+  snprintf(State.SearchPath, sizeof State.SearchPath, "/%s", deep.c_str());
+  addFoundFile("LongExam.exm");
+  addFoundFile("E.exm");
+  ASSERT_NE(State.FoundListHead, nullptr);
+  EXPECT_EQ(std::string(State.FoundListHead->Path + State.FoundListHead->NameOffset), "E.exm");
+  EXPECT_EQ(State.FoundListHead->Next, nullptr);
+  State.ExamFileList = State.FoundListHead;
+  State.FoundListHead = State.FoundListTail = nullptr;
+}
+
+TEST_F(ExamDiscoveryTest, WorkingDirectoryThatCannotBeEntered) {
+  console.typeLine("");
+  snprintf(State.WorkingDirectory, sizeof State.WorkingDirectory, "%s",
+           folder.file("gone").c_str());
+  EXPECT_EQ(runProgram([] { findExamFiles(); }), -1);
+  EXPECT_NE(err().find("Error - Could not set directory to \"" + folder.file("gone") + "\"\n\n"),
+            std::string::npos);
+}

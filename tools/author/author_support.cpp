@@ -1,0 +1,99 @@
+#include "author_support.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "console/console.h"
+#include "crypto/key_data.h"
+#include "platform/posix/posix_platform.h"
+#include "state/program_state.h"
+
+namespace {
+
+struct AuthorExit {
+  int Status;
+};
+
+// The program's code reports through the console and may end the process; in the tool
+// its messages go out as they are, pauses pass at once, and an end becomes an
+// AuthorExit that runChecked catches.
+class AuthorPlatform : public PosixPlatform {
+ public:
+  void write(ConsoleStream stream, const char* text, size_t length) override {
+    if (length == strlen(PressEnterBanner) && memcmp(text, PressEnterBanner, length) == 0)
+      return;
+    PosixPlatform::write(stream, text, length);
+  }
+  // A pause waits for a key and the rest of its line: give it both.
+  int readLineChar() override {
+    pendingLineEnd_ = !pendingLineEnd_;
+    return pendingLineEnd_ ? 'x' : '\n';
+  }
+  int readKey() override { return '\r'; }
+  void clearScreen() override {}
+  void setTitle(const char*) override {}
+  void guardConsole() override {}
+  [[noreturn]] void exitProcess(int status) override { throw AuthorExit{status}; }
+
+ private:
+  bool pendingLineEnd_ = false;
+};
+
+}  // namespace
+
+void installAuthorPlatform() {
+  static AuthorPlatform instance;
+  setPlatform(&instance);
+}
+
+bool runChecked(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const AuthorExit&) {
+    return false;
+  }
+  return true;
+}
+
+bool setUpAuthorKey(const std::string& keyFile) {
+  std::string option = "-k";
+  std::string name = keyFile;
+  char tool[] = "veritor-author";
+  char* argv[] = {tool, option.data(), name.data(), nullptr};
+  return runChecked([&] { setUpKeyData(keyFile.empty() ? 1 : 3, argv); });
+}
+
+bool readWholeFile(const std::string& path, std::string* contents) {
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file)
+    return false;
+  contents->clear();
+  char chunk[65536];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+    contents->append(chunk, got);
+  bool ok = !ferror(file);
+  fclose(file);
+  return ok;
+}
+
+bool takeOption(int argc, char** argv, int* i, const char* name, std::string* value,
+                bool* missing) {
+  const char* arg = argv[*i];
+  size_t length = strlen(name);
+  if (strncmp(arg, name, length) != 0)
+    return false;
+  if (arg[length] == '=') {
+    *value = arg + length + 1;
+    return true;
+  }
+  if (arg[length] != '\0')
+    return false;
+  if (*i + 1 >= argc) {
+    *missing = true;
+    return true;
+  }
+  ++*i;
+  *value = argv[*i];
+  return true;
+}

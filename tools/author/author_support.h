@@ -1,0 +1,26 @@
+// What the author commands share: running the program's own code (key set-up, the exam
+// text parser) so that where the student's program would stop, the tool reports and
+// goes on; the key in use; and reading files whole.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Puts the author tool's platform in place: console output as the program writes it,
+// but no press-ENTER pauses and no process exit from inside the program's code.
+void installAuthorPlatform();
+
+// Runs fn; false when the program's code would have ended the process there (its message
+// has been written to the error stream already).
+bool runChecked(const std::function<void()>& fn);
+
+// Sets up the key: the key file's leading bytes, as veritor -k FILE uses them, or the
+// embedded key when keyFile is empty. False (after a message) when it cannot be used.
+bool setUpAuthorKey(const std::string& keyFile);
+
+bool readWholeFile(const std::string& path, std::string* contents);
+
+// Takes "--name VALUE" or "--name=VALUE" at argv[*i]; moves *i past what it took.
+// Returns false when argv[*i] is not that option; sets *missing when the value is absent.
+bool takeOption(int argc, char** argv, int* i, const char* name, std::string* value,
+                bool* missing);
