@@ -185,6 +185,10 @@ struct ProgramState {
   char QuestionText[QuestionTextCapacity] = {};
   std::atomic<uint32_t> PendingTextLength{0};
   std::atomic<uint8_t> FontIndex{5};
+  // The client area of the question window; a window opened later keeps the last size.
+  std::atomic<uint16_t> ClientWidth{960};
+  std::atomic<uint16_t> ClientHeight{640};
+  std::atomic<uint8_t> ClassRegistered{0};
 
   // Exam file discovery.
   NameListNode* ExamFileList = nullptr;

@@ -1,14 +1,179 @@
-// Stand-in until the question window lands: nothing is shown, the text stays in
-// State.QuestionText.
+// The console side of the question window: choosing the view, opening and closing the
+// window, and publishing texts to it.
 #include "window/question_window.h"
 
+#include <chrono>
+#include <cstring>
+
+#include "console/console.h"
+#include "state/program_state.h"
+#include "window/line_layout.h"
+#include "window/published_text.h"
+#include "window/question_window_run.h"
+
 namespace {
+
+// All of these belong to the console thread.
+bool g_viewChosen = false;
 WindowView g_view = WindowView::Off;
+QuestionWindowRun* g_run = nullptr;
+std::function<std::unique_ptr<QuestionWindowBackend>()> g_makeBackend;
+
+// Long enough for a slow display to answer; the session goes on if it does not.
+constexpr auto StartWait = std::chrono::seconds(20);
+
+WindowView chosenView() {
+  if (!g_viewChosen) {
+    g_view = graphicalDisplayAvailable() ? WindowView::Graphical : WindowView::Console;
+    g_viewChosen = true;
+  }
+  return g_view;
 }
 
-void setWindowView(WindowView view) { g_view = view; }
-WindowView windowView() { return g_view; }
-void openQuestionWindow() {}
-void closeQuestionWindow() {}
-bool questionWindowOpen() { return false; }
-void publishQuestionText(uint32_t) {}
+// The console's nearest colour to the one chosen for the window's text.
+int consoleAttributeOf(uint8_t colorChoice) {
+  static const int attributes[8] = {15, 9, 10, 12, 11, 13, 14, 15};
+  return attributes[colorChoice < 8 ? colorChoice : 7];
+}
+
+// The console view: the text laid out at the terminal's width, printed now.
+void printOnConsole(const char* text, uint32_t length) {
+  static QuestionLayout layout;
+  char copy[LayoutBufferSize];
+  size_t size = strnlen(text, length < LayoutBufferSize - 1 ? length : LayoutBufferSize - 1);
+  memcpy(copy, text, size);
+  copy[size] = '\0';
+  layoutQuestionText(copy, LineTableSize, platform().consoleColumns(), &layout);
+
+  setConsoleAttribute(ConsoleStream::Out, consoleAttributeOf(State.ColorChoice.load()));
+  char line[LayoutBufferSize + 2];
+  for (int i = FirstTextLine; i < LineTableSize && layout.Lines[i].Text; ++i) {
+    memcpy(line, layout.Lines[i].Text, layout.Lines[i].Length);
+    line[layout.Lines[i].Length] = '\n';
+    line[layout.Lines[i].Length + 1] = '\0';
+    consoleWrite(ConsoleStream::Out, line);
+  }
+  setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
+}
+
+}  // namespace
+
+void setWindowView(WindowView view) {
+  g_view = view;
+  g_viewChosen = true;
+}
+
+WindowView windowView() { return chosenView(); }
+
+void openQuestionWindow() {
+  if (g_run) {
+    if (questionWindowOpen())
+      return;
+    closeQuestionWindow();  // ended by itself (Escape): collect its thread first
+  }
+  if (chosenView() != WindowView::Graphical)
+    return;
+  platform();  // settles the backend before the window thread reads the clock
+
+  auto* run = new QuestionWindowRun;
+  run->Backend = g_makeBackend ? g_makeBackend() : makeQuestionWindowBackend();
+  run->WindowThread = std::thread(runQuestionWindowThread, run);
+  QuestionWindowRun::Start outcome;
+  {
+    std::unique_lock<std::mutex> lock(run->Lock);
+    run->Changed.wait_for(lock, StartWait,
+                          [run] { return run->Started != QuestionWindowRun::Start::Pending; });
+    outcome = run->Started;
+  }
+  if (outcome == QuestionWindowRun::Start::ClassFailed ||
+      outcome == QuestionWindowRun::Start::WindowFailed) {
+    run->WindowThread.join();
+    delete run;
+    // Said here on the console thread, which owns the keyboard, rather than by the
+    // window thread while the session reads answers.
+    showMessageAndWait(outcome == QuestionWindowRun::Start::ClassFailed
+                           ? "Error! Failed to Register Window Class for questions.\n\n"
+                           : "Error! Failed to Create Window for questions.\n\n",
+                       15);
+    return;
+  }
+  g_run = run;
+}
+
+void closeQuestionWindow() {
+  if (!g_run)
+    return;
+  g_run->StopRequested.store(true, std::memory_order_release);
+  g_run->Backend->wake(WakeStop);
+  g_run->WindowThread.join();
+  delete g_run;
+  g_run = nullptr;
+}
+
+bool questionWindowOpen() {
+  if (!g_run)
+    return false;
+  std::lock_guard<std::mutex> lock(g_run->Lock);
+  return g_run->Started == QuestionWindowRun::Start::Open && !g_run->Ended;
+}
+
+void publishQuestionText(uint32_t length) {
+  storePublishedText(State.QuestionText, length);
+  if (chosenView() == WindowView::Console)
+    printOnConsole(State.QuestionText, length);
+}
+
+// ---- Test hooks ---------------------------------------------------------------------------
+
+void setQuestionWindowBackendFactory(std::function<std::unique_ptr<QuestionWindowBackend>()> make) {
+  g_makeBackend = std::move(make);
+}
+
+QuestionWindowBackend* questionWindowBackend() { return g_run ? g_run->Backend.get() : nullptr; }
+
+namespace {
+template <typename Done>
+bool waitFor(int timeoutMs, Done done) {
+  if (!g_run)
+    return false;
+  std::unique_lock<std::mutex> lock(g_run->Lock);
+  return g_run->Changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), done);
+}
+}  // namespace
+
+bool captureQuestionWindowFrame(WindowFrame* frame, int timeoutMs) {
+  if (!g_run)
+    return false;
+  {
+    std::lock_guard<std::mutex> lock(g_run->Lock);
+    g_run->CaptureDone = false;
+  }
+  g_run->CaptureWanted.store(true, std::memory_order_release);
+  if (!waitFor(timeoutMs, [] { return g_run->CaptureDone || g_run->Ended; }))
+    return false;
+  std::lock_guard<std::mutex> lock(g_run->Lock);
+  if (!g_run->CaptureDone)
+    return false;
+  *frame = std::move(g_run->Captured);
+  return true;
+}
+
+bool syncQuestionWindow(int timeoutMs) {
+  if (!g_run)
+    return false;
+  uint64_t wanted = g_run->SyncWanted.fetch_add(1) + 1;
+  g_run->Backend->wake(WakeSync);
+  return waitFor(timeoutMs, [wanted] { return g_run->SyncDone >= wanted || g_run->Ended; }) &&
+         !g_run->Ended;
+}
+
+bool waitForQuestionTextDrawn(int timeoutMs) {
+  uint64_t wanted = publishedTextSerial();
+  return waitFor(timeoutMs, [wanted] { return g_run->DrawnSerial >= wanted; });
+}
+
+bool waitForQuestionWindowEnd(int timeoutMs) {
+  return waitFor(timeoutMs, [] { return g_run->Ended; });
+}
+
+uint64_t questionWindowTimerPasses() { return g_run ? g_run->TimerPasses.load() : 0; }

@@ -1,0 +1,5 @@
+# The question window: SDL2 draws it, SDL2_ttf renders its font, fontconfig finds the
+# font by name. Only the backend under src/platform/ includes their headers.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VERITOR_WINDOW REQUIRED IMPORTED_TARGET sdl2 SDL2_ttf fontconfig)
+target_link_libraries(veritor_core PRIVATE PkgConfig::VERITOR_WINDOW)

@@ -1,0 +1,76 @@
+// The question window's door to the window system: one window, drawn in character
+// cells, and the events the window thread acts on. The thread logic, the layout and the
+// countdown live in src/window/; only the backend behind this interface talks to the
+// window system (SDL2 with SDL2_ttf on Linux).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum class WindowKey { Other, Control, Escape, Plus, Minus };
+
+struct WindowEvent {
+  enum class Kind {
+    Wake,       // sent by wake() from another thread; Code says why
+    Resized,    // the client area has a new size
+    Exposed,    // the window must be drawn again
+    FocusLost,  // keys released elsewhere are never seen: forget the Control key
+    KeyDown,
+    KeyUp,
+    Wheel,
+    Other,
+  };
+  Kind Type = Kind::Other;
+  int Code = 0;
+  WindowKey Key = WindowKey::Other;
+  int Width = 0;
+  int Height = 0;
+  // Wheel notches: positive away from the student, negative toward.
+  int WheelSteps = 0;
+  // Wheel: Control is held and no other key or mouse button.
+  bool OnlyControlHeld = false;
+};
+
+class QuestionWindowBackend {
+ public:
+  virtual ~QuestionWindowBackend() = default;
+
+  // Everything the window needs before it can be made: the window system and the font.
+  // Called on the window thread; false when it cannot be had.
+  virtual bool prepare() = 0;
+  // Makes and shows the window with a client area of width x height pixels.
+  virtual bool create(const char* title, int x, int y, int width, int height) = 0;
+  // Waits at most timeoutMs for the next event; false when none came.
+  virtual bool waitEvent(WindowEvent* event, int timeoutMs) = 0;
+
+  // One frame: cleared to black, rows of characters drawn one per cell, then shown.
+  virtual void beginFrame() = 0;
+  // Draws length characters from (x, y), each in its own cell of the given size.
+  virtual void drawCells(int x, int y, const char* text, int length, int cellWidth,
+                         int cellHeight, uint8_t red, uint8_t green, uint8_t blue) = 0;
+  // The frame drawn so far, as 0xAARRGGBB pixels (for tests and screenshots).
+  virtual bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) = 0;
+  virtual void endFrame() = 0;
+
+  virtual std::string title() = 0;
+  // Closes the window and lets go of the window system.
+  virtual void destroy() = 0;
+
+  // --- Callable from any thread while the backend exists ---------------------------------
+  // Makes waitEvent return a Wake event with the code.
+  virtual bool wake(int code) = 0;
+  // Test hooks: events as the window system would deliver them.
+  virtual void injectKey(WindowKey key, bool down, bool control) = 0;
+  virtual void injectWheel(int steps, bool control, bool shift) = 0;
+  virtual void requestResize(int width, int height) = 0;
+};
+
+// The backend of this platform.
+std::unique_ptr<QuestionWindowBackend> makeQuestionWindowBackend();
+
+// Whether a window can be shown to the student: a graphical display is there, and the
+// window system does not merely pretend to open windows nobody can see (unless such a
+// driver was asked for by name, as the tests do).
+bool graphicalDisplayAvailable();

@@ -1,0 +1,50 @@
+// One run of the question window: its threads and what they share with the console
+// side. Internal to the window module.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/window_backend.h"
+#include "window/question_window_testing.h"
+
+// Why the window thread is woken.
+enum WakeCode {
+  WakeTimer = 1,  // the timer's period: pick up new text, redraw the countdown
+  WakeStop = 2,   // the console side closes the window
+  WakeSync = 3,   // a test waits for the events it injected
+};
+
+struct QuestionWindowRun {
+  enum class Start { Pending, Open, ClassFailed, WindowFailed };
+
+  std::unique_ptr<QuestionWindowBackend> Backend;
+  std::thread WindowThread;
+  std::atomic<bool> StopRequested{false};
+  std::atomic<bool> TickQueued{false};
+  std::atomic<uint64_t> TimerPasses{0};
+  std::atomic<bool> CaptureWanted{false};
+  std::atomic<uint64_t> SyncWanted{0};
+
+  // The timer thread's sleep, cut short when the window ends.
+  std::mutex TimerLock;
+  std::condition_variable TimerWake;
+  bool TimerStop = false;
+
+  // What the console side and the test hooks wait for.
+  std::mutex Lock;
+  std::condition_variable Changed;
+  Start Started = Start::Pending;
+  bool Ended = false;
+  uint64_t DrawnSerial = 0;
+  uint64_t SyncDone = 0;
+  bool CaptureDone = false;
+  WindowFrame Captured;
+};
+
+// The window thread's body: makes the window, starts the timer thread, handles events
+// until the window is closed, then stops the timer and closes the window.
+void runQuestionWindowThread(QuestionWindowRun* run);

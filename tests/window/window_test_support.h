@@ -1,0 +1,60 @@
+// Shared pieces of the tests that open the real question window under SDL's offscreen
+// video driver (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb).
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+
+#include "support/scripted_test.h"
+#include "window/question_window.h"
+#include "window/question_window_testing.h"
+#include "window/window_colors.h"
+
+// Generous: these only bound how long a broken window can keep a test waiting.
+constexpr int WindowWaitMs = 10000;
+
+class RealWindowTest : public ScriptedTest {
+ protected:
+  void SetUp() override {
+    ScriptedTest::SetUp();
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setWindowView(WindowView::Graphical);
+  }
+  void TearDown() override {
+    closeQuestionWindow();
+    ScriptedTest::TearDown();
+  }
+
+  void show(const char* text) {
+    snprintf(State.QuestionText, sizeof State.QuestionText, "%s", text);
+    publishQuestionText(static_cast<uint32_t>(strlen(State.QuestionText)));
+  }
+
+  WindowFrame frame() {
+    WindowFrame captured;
+    EXPECT_TRUE(captureQuestionWindowFrame(&captured, WindowWaitMs));
+    return captured;
+  }
+};
+
+inline uint32_t rgbOf(RgbColor color) {
+  return (uint32_t{color.Red} << 16) | (uint32_t{color.Green} << 8) | color.Blue;
+}
+
+// Pixels of exactly that colour in text row `row` of cells cellHeight high.
+inline int pixelsInRow(const WindowFrame& frame, int row, int cellHeight, RgbColor color) {
+  int count = 0;
+  for (int y = row * cellHeight; y < (row + 1) * cellHeight && y < frame.Height; ++y)
+    for (int x = 0; x < frame.Width; ++x)
+      count += frame.rgbAt(x, y) == rgbOf(color);
+  return count;
+}
+
+// Pixels that are not background in that row.
+inline int litPixelsInRow(const WindowFrame& frame, int row, int cellHeight) {
+  int count = 0;
+  for (int y = row * cellHeight; y < (row + 1) * cellHeight && y < frame.Height; ++y)
+    for (int x = 0; x < frame.Width; ++x)
+      count += frame.rgbAt(x, y) != 0;
+  return count;
+}

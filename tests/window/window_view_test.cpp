@@ -1,0 +1,168 @@
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "console/console.h"
+#include "support/scripted_test.h"
+#include "window/published_text.h"
+#include "window/question_window.h"
+#include "window/question_window_testing.h"
+
+namespace {
+
+// A window system that refuses to give a window.
+class RefusingBackend : public QuestionWindowBackend {
+ public:
+  explicit RefusingBackend(bool refuseEarly) : refuseEarly_(refuseEarly) {}
+  bool prepare() override { return !refuseEarly_; }
+  bool create(const char*, int, int, int, int) override { return false; }
+  bool waitEvent(WindowEvent*, int) override { return false; }
+  void beginFrame() override {}
+  void drawCells(int, int, const char*, int, int, int, uint8_t, uint8_t, uint8_t) override {}
+  bool readFrame(std::vector<uint32_t>*, int*, int*) override { return false; }
+  void endFrame() override {}
+  std::string title() override { return ""; }
+  void destroy() override {}
+  bool wake(int) override { return false; }
+  void injectKey(WindowKey, bool, bool) override {}
+  void injectWheel(int, bool, bool) override {}
+  void requestResize(int, int) override {}
+
+ private:
+  bool refuseEarly_;
+};
+
+class WindowViewTest : public ScriptedTest {
+ protected:
+  void TearDown() override {
+    closeQuestionWindow();
+    setQuestionWindowBackendFactory(nullptr);
+    ScriptedTest::TearDown();
+  }
+  void show(const char* text) {
+    snprintf(State.QuestionText, sizeof State.QuestionText, "%s", text);
+    publishQuestionText(static_cast<uint32_t>(strlen(State.QuestionText)));
+  }
+};
+
+// Sets or clears an environment variable for the life of the object.
+class EnvironmentValue {
+ public:
+  EnvironmentValue(const char* name, const char* value) : name_(name) {
+    const char* old = getenv(name);
+    hadOld_ = old != nullptr;
+    if (old)
+      old_ = old;
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~EnvironmentValue() {
+    if (hadOld_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool hadOld_ = false;
+  std::string old_;
+};
+
+}  // namespace
+
+TEST_F(WindowViewTest, ConsoleViewPrintsTheTextLaidOutAtTheTerminalWidth) {
+  setWindowView(WindowView::Console);
+  console.setConsoleColumns(20);
+  State.ColorChoice = 2;
+  show("--->  Questions Answered #0 of 3\n\n01. (  5.0 pts) Name (in full) the capital city");
+  EXPECT_EQ(out(),
+            "--->  Questions\nAnswered #0 of 3\n\n01. (  5.0 pts)\nName (in full) the\ncapital city\n");
+  EXPECT_EQ(attributeOf("capital city"), 10);  // green, as chosen in the font colour menu
+  EXPECT_EQ(State.PendingTextLength, strlen(State.QuestionText));
+  openQuestionWindow();  // nothing to open on a plain terminal
+  EXPECT_FALSE(questionWindowOpen());
+}
+
+TEST_F(WindowViewTest, OffViewOnlyStoresTheText) {
+  setWindowView(WindowView::Off);
+  show("Question one");
+  EXPECT_EQ(all(), "");
+  EXPECT_EQ(State.PendingTextLength, 12u);
+}
+
+TEST_F(WindowViewTest, PublishedTextIsHandedOverWholeAndOnlyOnce) {
+  setWindowView(WindowView::Off);
+  char taken[4096];
+  uint64_t serial = 0;
+  snprintf(State.QuestionText, sizeof State.QuestionText, "first text and more");
+  publishQuestionText(10);
+  // The console side may write the next text before the window took this one.
+  snprintf(State.QuestionText, sizeof State.QuestionText, "second");
+  ASSERT_TRUE(takePublishedText(taken, &serial));
+  EXPECT_STREQ(taken, "first text");
+  EXPECT_EQ(State.PendingTextLength, 0u);
+  EXPECT_FALSE(takePublishedText(taken, &serial));
+
+  publishQuestionText(6);
+  publishQuestionText(3);  // the newer of two texts wins
+  ASSERT_TRUE(takePublishedText(taken, &serial));
+  EXPECT_STREQ(taken, "sec");
+  EXPECT_EQ(serial, publishedTextSerial());
+
+  // An empty text still counts as published: it clears the window.
+  State.QuestionText[0] = '\0';
+  publishQuestionText(0);
+  EXPECT_NE(State.PendingTextLength, 0u);
+  ASSERT_TRUE(takePublishedText(taken, &serial));
+  EXPECT_STREQ(taken, "");
+
+  memset(State.QuestionText, 'q', sizeof State.QuestionText);  // no terminator at all
+  publishQuestionText(100000);
+  EXPECT_EQ(State.PendingTextLength, 4095u);
+  ASSERT_TRUE(takePublishedText(taken, &serial));
+  EXPECT_EQ(strlen(taken), 4095u);
+}
+
+TEST_F(WindowViewTest, WindowSystemRefusingTheClassIsReportedAndTheSessionGoesOn) {
+  setWindowView(WindowView::Graphical);
+  setQuestionWindowBackendFactory([] { return std::make_unique<RefusingBackend>(true); });
+  console.typeLine("");
+  EXPECT_EQ(runProgram([] { openQuestionWindow(); }), NoExit);
+  EXPECT_EQ(err(), "Error! Failed to Register Window Class for questions.\n\n\n\n");
+  EXPECT_EQ(attributeOf("Error! Failed to Register"), 15);
+  EXPECT_FALSE(questionWindowOpen());
+  EXPECT_TRUE(console.scriptDone());
+}
+
+TEST_F(WindowViewTest, WindowSystemRefusingTheWindowIsReportedAndTheSessionGoesOn) {
+  setWindowView(WindowView::Graphical);
+  setQuestionWindowBackendFactory([] { return std::make_unique<RefusingBackend>(false); });
+  console.typeLine("");
+  EXPECT_EQ(runProgram([] { openQuestionWindow(); }), NoExit);
+  EXPECT_EQ(err(), "Error! Failed to Create Window for questions.\n\n\n\n");
+  EXPECT_FALSE(questionWindowOpen());
+  closeQuestionWindow();
+}
+
+TEST_F(WindowViewTest, OnlyAVisibleDisplayOrAnAskedForDriverCountsAsGraphical) {
+  EnvironmentValue wayland("WAYLAND_DISPLAY", nullptr);
+  {
+    EnvironmentValue driver("SDL_VIDEODRIVER", nullptr);
+    EnvironmentValue display("DISPLAY", nullptr);
+    EXPECT_FALSE(graphicalDisplayAvailable());
+  }
+  {
+    // A display that is not there: SDL falls back to its offscreen driver by itself.
+    EnvironmentValue driver("SDL_VIDEODRIVER", nullptr);
+    EnvironmentValue display("DISPLAY", ":4711");
+    EXPECT_FALSE(graphicalDisplayAvailable());
+  }
+  {
+    EnvironmentValue driver("SDL_VIDEODRIVER", "offscreen");
+    EnvironmentValue display("DISPLAY", nullptr);
+    EXPECT_TRUE(graphicalDisplayAvailable());
+  }
+}
