@@ -145,6 +145,7 @@ std::string PosixPlatform::userFolder(int candidate) {
 }
 
 Platform& posixPlatform() {
-  static PosixPlatform instance;
-  return instance;
+  // Never destroyed: the guard thread still uses it while exit() runs the destructors.
+  static PosixPlatform* instance = new PosixPlatform;
+  return *instance;
 }

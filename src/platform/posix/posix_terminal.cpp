@@ -19,9 +19,15 @@ namespace {
 
 // Terminal state found at start-up; restored on every way out.
 struct termios g_savedModes;
+// The modes the program reads with: the saved ones, and (once the guard is on) keys that
+// raise an ignored signal no longer flush what was typed ahead or is still on its way out.
+struct termios g_programModes;
+std::once_flag g_guardModesOnce;
 volatile sig_atomic_t g_haveSavedModes = 0;
 // Whether a colour escape has been written, so the colours are reset on the way out.
 volatile sig_atomic_t g_coloured = 0;
+// Whether the terminal's title was saved before the program set its own.
+volatile sig_atomic_t g_titleSaved = 0;
 
 bool g_stdinIsTerminal = false;
 bool g_colourOut = false;
@@ -86,18 +92,45 @@ int nextByte(int timeoutMs) {
   return g_input[g_inputPos++];
 }
 
-void setRawMode(bool raw) {
-  if (!g_stdinIsTerminal || !g_haveSavedModes)
-    return;
-  struct termios modes = g_savedModes;
+// Gives back the byte just taken, still in the buffer.
+void ungetByte() {
+  if (g_inputPos > 0)
+    --g_inputPos;
+}
+
+// Input redirected from a file written on Windows ends its lines with CR LF: the pair is
+// one line end, as a text-mode read would give it, not an ENTER and then another.
+int lineEndAsOne(int c) {
+  if (c != '\r' || g_stdinIsTerminal)
+    return c;
+  int next = nextByte(50);
+  if (next == '\n')
+    return '\n';
+  if (next >= 0)
+    ungetByte();
+  return c;
+}
+
+// Whether the terminal is in raw key mode now. It stays raw from one key to the next and
+// goes back to line mode only when line input is read: switching for every key would let
+// keys typed in between be echoed by the terminal and then once more by the program.
+bool g_rawMode = false;
+
+void applyModes(bool raw) {
+  struct termios modes = g_programModes;
   if (raw) {
     modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     modes.c_cc[VMIN] = 1;
     modes.c_cc[VTIME] = 0;
-  } else {
-    modes.c_lflag |= ICANON | ECHO;
   }
   tcsetattr(0, TCSANOW, &modes);
+  g_rawMode = raw;
+}
+
+void setRawMode(bool raw) {
+  if (!g_stdinIsTerminal || !g_haveSavedModes || g_rawMode == raw)
+    return;
+  applyModes(raw);
 }
 
 // Maps the escape sequence of a navigation or function key to the scan code the console
@@ -124,8 +157,11 @@ int decodeEscape(int* code) {
       default: return -1;
     }
   }
-  if (c != '[')
+  if (c != '[') {
+    // Escape and then an ordinary key (Alt+key): the key still counts.
+    ungetByte();
     return -1;
+  }
   int number = 0;
   int f;
   for (;;) {
@@ -156,6 +192,19 @@ int decodeEscape(int* code) {
     case 'D': *code = 75; return 0xE0;
     case 'H': *code = 71; return 0xE0;
     case 'F': *code = 79; return 0xE0;
+    case 'P': *code = 59; return 0x00;
+    case 'Q': *code = 60; return 0x00;
+    case 'R': *code = 61; return 0x00;
+    case 'S': *code = 62; return 0x00;
+    case '[': {
+      // The Linux console's F1 to F5: ESC [ [ A to E.
+      int k = nextByte(50);
+      if (k >= 'A' && k <= 'E') {
+        *code = 59 + (k - 'A');
+        return 0x00;
+      }
+      return -1;
+    }
     case '~':
       switch (number) {
         case 1: case 7: *code = 71; return 0xE0;
@@ -204,6 +253,8 @@ void restoreTerminal() {
     if (g_colourErr)
       writeAll(2, reset, sizeof reset - 1);
   }
+  if (g_titleSaved)
+    writeAll(1, "\x1b[23;0t", 9);
   if (g_haveSavedModes)
     tcsetattr(0, TCSANOW, &g_savedModes);
 }
@@ -214,8 +265,10 @@ PosixPlatform::PosixPlatform() {
   bool colourWanted = !(noColour && *noColour);
   g_colourOut = colourWanted && isatty(1);
   g_colourErr = colourWanted && isatty(2);
-  if (g_stdinIsTerminal && tcgetattr(0, &g_savedModes) == 0)
+  if (g_stdinIsTerminal && tcgetattr(0, &g_savedModes) == 0) {
     g_haveSavedModes = 1;
+    g_programModes = g_savedModes;
+  }
   // Signals that end the program still leave the terminal as it was found.
   for (int signo : {SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGPIPE}) {
     struct sigaction action;
@@ -256,7 +309,8 @@ void PosixPlatform::setAttribute(ConsoleStream stream, int attribute) {
 
 int PosixPlatform::readLineChar() {
   std::lock_guard<std::mutex> lock(g_inputLock);
-  return nextByte(-1);
+  setRawMode(false);
+  return lineEndAsOne(nextByte(-1));
 }
 
 int PosixPlatform::readKey() {
@@ -267,33 +321,31 @@ int PosixPlatform::readKey() {
     return code;
   }
   setRawMode(true);
-  int key;
   for (;;) {
     int c = nextByte(-1);
-    if (c < 0) {
-      key = -1;
-      break;
-    }
+    if (c < 0)
+      return -1;
     if (c == 0x1B) {
       int code = 0;
       int prefix = decodeEscape(&code);
-      if (prefix < 0) {
-        key = 0x1B;
-        break;
-      }
+      if (prefix < 0)
+        return 0x1B;
       g_pendingScanCode = code;
-      key = prefix;
-      break;
+      return prefix;
     }
-    if (c == 0x7F) {  // the Backspace key of a terminal
-      key = 8;
-      break;
+    c = lineEndAsOne(c);
+    if (c == 0x7F)  // the Backspace key of a terminal
+      return 8;
+    if (c == 0x00) {
+      // Ctrl+Space or Ctrl+@ sends a NUL byte, which would read as the prefix of a
+      // function key and swallow the next key typed. Hand it out as the console does.
+      g_pendingScanCode = 3;
+      return 0x00;
     }
-    key = c;
-    break;
+    if (c == 0xE0)
+      continue;  // a byte of a multi-byte character, never the extended-key prefix
+    return c;
   }
-  setRawMode(false);
-  return key;
 }
 
 void PosixPlatform::echoKey(int key) {
@@ -309,6 +361,11 @@ void PosixPlatform::clearScreen() {
 void PosixPlatform::setTitle(const char* title) {
   if (!isatty(1))
     return;
+  if (!g_titleSaved) {
+    // Terminals that keep a stack of titles give the student's own back on the way out.
+    writeAll(1, "\x1b[22;0t", 9);
+    g_titleSaved = 1;
+  }
   char escape[256];
   int length = snprintf(escape, sizeof escape, "\x1b]0;%s\x07", title);
   if (length > 0 && static_cast<size_t>(length) < sizeof escape)
@@ -336,6 +393,15 @@ void PosixPlatform::guardConsole() {
   signal(SIGINT, SIG_IGN);
   signal(SIGQUIT, SIG_IGN);
   signal(SIGTSTP, SIG_IGN);
+  // The terminal still flushes its queues when one of those keys is pressed, losing keys
+  // typed ahead; NOFLSH keeps them. Done once, by the first call, before any input is read.
+  std::call_once(g_guardModesOnce, [] {
+    std::lock_guard<std::mutex> lock(g_inputLock);
+    if (!g_haveSavedModes)
+      return;
+    g_programModes.c_lflag |= NOFLSH;
+    applyModes(g_rawMode);
+  });
 }
 
 void PosixPlatform::exitProcess(int status) {

@@ -1,0 +1,326 @@
+#include "console/console.h"
+
+#include <string>
+#include <vector>
+
+#include "support/scripted_test.h"
+
+namespace {
+
+const char* const YesNo = "YyNn";
+const char* const Complaint =
+    "\nPlease enter ONE of the following keys and press ENTER:\n\n Y,  y,  N,  n\n\n";
+
+}  // namespace
+
+class ConsoleTest : public ScriptedTest {
+ protected:
+  char askYesNo(const char* prompt = "OK? ") {
+    char answer = 'z';
+    EXPECT_EQ(askKeyChoice(&answer, YesNo, 4, prompt, 14), 0);
+    return answer;
+  }
+  char askAnyKey() {
+    char answer = 'z';
+    EXPECT_EQ(askKeyChoice(&answer, nullptr, 0, nullptr, 15), 0);
+    return answer;
+  }
+};
+
+TEST_F(ConsoleTest, PrintInColorSetsTheAttributeOnlyForItsText) {
+  consoleWrite(ConsoleStream::Out, "before ");
+  printInColor("green", 10);
+  consoleWrite(ConsoleStream::Out, " after");
+  EXPECT_EQ(out(), "before green after");
+  EXPECT_EQ(attributeOf("green"), 10);
+  EXPECT_EQ(attributeOf(" after"), 15);
+}
+
+TEST_F(ConsoleTest, AskKeyChoiceTakesTheFirstKeyOfTheLineAndDropsTheRest) {
+  console.typeLine("y");
+  console.typeLine("yes");
+  console.typeLine("N");
+  EXPECT_EQ(askYesNo(), 'y');
+  EXPECT_EQ(askYesNo(), 'y');
+  EXPECT_EQ(askYesNo(), 'N');
+  EXPECT_TRUE(console.scriptDone());
+  EXPECT_EQ(out(), "OK? OK? OK? ");
+  EXPECT_EQ(attributeOf("OK? "), 14);
+}
+
+TEST_F(ConsoleTest, AskKeyChoiceComplainsOncePerRejectedCharacter) {
+  // "xq": each character is judged on its own; the line feed right after them is the
+  // stale end of the rejected line and is swallowed.
+  console.typeLine("xq");
+  console.typeLine("n");
+  EXPECT_EQ(askYesNo(), 'n');
+  EXPECT_EQ(out(), std::string("OK? ") + Complaint + "OK? " + Complaint + "OK? OK? ");
+  EXPECT_EQ(attributeOf("Please enter ONE"), 15);
+}
+
+TEST_F(ConsoleTest, AskKeyChoiceSwallowsANewlineWithin200Milliseconds) {
+  console.typeLine("", 199);
+  console.typeLine("y");
+  EXPECT_EQ(askYesNo(), 'y');
+  EXPECT_EQ(out(), "OK? OK? ");
+}
+
+TEST_F(ConsoleTest, AskKeyChoiceRejectsAnEnterAloneAfter200Milliseconds) {
+  console.typeLine("", 200);
+  console.typeLine("Y");
+  EXPECT_EQ(askYesNo(), 'Y');
+  EXPECT_EQ(out(), std::string("OK? ") + Complaint + "OK? ");
+}
+
+TEST_F(ConsoleTest, AskKeyChoiceWithoutKeysTakesEnterOrAPrintableCharacter) {
+  console.typeLine("", 300);
+  console.typeLine("abc");
+  console.typeLine("\tb");  // the tab is ignored, b answers
+  console.typeLine("", 50);  // stale, swallowed
+  console.typeLine("", 500);
+  EXPECT_EQ(askAnyKey(), '\n');
+  EXPECT_EQ(askAnyKey(), 'a');
+  EXPECT_EQ(askAnyKey(), 'b');
+  EXPECT_EQ(askAnyKey(), '\n');
+  EXPECT_TRUE(console.scriptDone());
+  EXPECT_EQ(all(), "");
+}
+
+TEST_F(ConsoleTest, ShowMessageAndWaitWritesTheMessageOrTheBannerOnTheErrorStream) {
+  console.typeLine("");
+  console.typeLine("");
+  showMessageAndWait("Trouble", 12);
+  EXPECT_EQ(err(), "Trouble\n\n");
+  EXPECT_EQ(attributeOf("Trouble"), 12);
+  showMessageAndWait(nullptr, 11);
+  EXPECT_EQ(err(), "Trouble\n\n\n ***** PRESS ENTER TO CONTINUE ... \n");
+  EXPECT_EQ(attributeOf("PRESS ENTER"), 11);
+  EXPECT_EQ(out(), "");
+  EXPECT_TRUE(console.scriptDone());
+}
+
+TEST_F(ConsoleTest, WaitForEnterShowsTheBannerInBrightWhite) {
+  console.typeLine("");
+  waitForEnter();
+  EXPECT_EQ(err(), "\n ***** PRESS ENTER TO CONTINUE ... \n");
+  EXPECT_EQ(attributeOf("PRESS ENTER"), 15);
+  EXPECT_TRUE(console.scriptDone());
+}
+
+TEST_F(ConsoleTest, FatalErrorShowsAt127CharactersInRedAndEndsWithMinusOne) {
+  std::string message(127, 'a');
+  message += "BEYOND";
+  console.typeLine("");
+  EXPECT_EQ(runProgram([&] { fatalError(message.c_str()); }), -1);
+  EXPECT_EQ(out(), std::string(127, 'a'));
+  EXPECT_EQ(attributeOf(std::string(127, 'a')), 12);
+  EXPECT_EQ(err(), "\n\n\n ***** PRESS ENTER TO CONTINUE ... \n");
+  EXPECT_EQ(attributeOf("PRESS ENTER"), 12);
+  std::vector<WrittenPiece> pieces = console.pieces();
+  ASSERT_FALSE(pieces.empty());
+  EXPECT_EQ(pieces[0].Stream, ConsoleStream::Err);
+  EXPECT_EQ(pieces[0].Text, "\n\n");
+  EXPECT_EQ(pieces[0].Attribute, 15);
+}
+
+class ReadNumberTest : public ScriptedTest {
+ protected:
+  // Types the line, then a 3 that ends the reading; returns what was written after
+  // the first prompt, up to the last prompt.
+  std::string answerTo(const std::string& line, int* value) {
+    console.takeText();
+    console.typeLine(line);
+    console.typeLine("3");
+    *value = readNumber("? ", 9);
+    std::string text = console.takeText();
+    EXPECT_EQ(text.substr(0, 2), "? ");
+    EXPECT_EQ(text.substr(text.size() - 2), "? ");
+    return text.substr(2, text.size() - 4);
+  }
+};
+
+TEST_F(ReadNumberTest, AcceptsNumbersFromMinusOneToTheMaximum) {
+  console.typeLine("3");
+  console.typeLine("  7");
+  console.typeLine("-1");
+  console.typeLine("\t+9");
+  console.typeLine("0");
+  EXPECT_EQ(readNumber("? ", 9), 3);
+  EXPECT_EQ(readNumber("? ", 9), 7);
+  EXPECT_EQ(readNumber("? ", 9), -1);
+  EXPECT_EQ(readNumber("? ", 9), 9);
+  EXPECT_EQ(readNumber(nullptr, 9), 0);
+  EXPECT_EQ(out(), "? ? ? ? ");
+}
+
+TEST_F(ReadNumberTest, RejectsNumbersOutOfRange) {
+  int value;
+  EXPECT_EQ(answerTo("10", &value), "Your answer of 10 is not from -1 to 9\n\n");
+  EXPECT_EQ(value, 3);
+  EXPECT_EQ(answerTo("-2", &value), "Your answer of -2 is not from -1 to 9\n\n");
+}
+
+TEST_F(ReadNumberTest, WarnsAboutTextAfterTheNumberAndKeepsIt) {
+  console.typeLine("4x");
+  EXPECT_EQ(readNumber("? ", 9), 4);
+  EXPECT_EQ(out(),
+            "? Warning - Non-numeric input (78), found, truncating, check your input "
+            "carefully.\n\n");
+}
+
+TEST_F(ReadNumberTest, AnEmptyLineHasNoNumber) {
+  int value;
+  EXPECT_EQ(answerTo("", &value), "\nInvalid Input: No decimal number found - try again.\n\n");
+}
+
+TEST_F(ReadNumberTest, BlanksAloneAreAllWhitespace) {
+  int value;
+  EXPECT_EQ(answerTo("   ", &value), "\nInvalid Input: All whitespace - try again.\n\n");
+}
+
+TEST_F(ReadNumberTest, BlanksFillingTheWholeLineAreAllWhitespace) {
+  int value;
+  EXPECT_EQ(answerTo(std::string(40, ' '), &value),
+            "\nInvalid Input: All whitespace - try again.\n\n");
+}
+
+TEST_F(ReadNumberTest, LoneSignsAndATrailingSignHaveNoNumber) {
+  for (const char* line : {"+", "-", "5-", "-+3"}) {
+    SCOPED_TRACE(line);
+    int value;
+    EXPECT_EQ(answerTo(line, &value), "\nInvalid Input: No decimal number found - try again.\n\n");
+  }
+}
+
+TEST_F(ReadNumberTest, FortyDigitsAreTruncated) {
+  int value;
+  EXPECT_EQ(answerTo(std::string(40, '1'), &value),
+            "Invalid Input: Decimal number truncated - try again.\n\n");
+}
+
+TEST_F(ReadNumberTest, ThirtyOneDigitsAreOutOfRangeNotAWrappedValue) {
+  int value;
+  EXPECT_EQ(answerTo(std::string(31, '9'), &value),
+            "Your answer of 2147483647 is not from -1 to 9\n\n");
+}
+
+TEST_F(ReadNumberTest, MessagesUseTheAttributeInForce) {
+  console.typeLine("x");
+  console.typeLine("1");
+  readNumber("? ", 9);
+  EXPECT_EQ(attributeOf("No decimal number"), 15);
+}
+
+class ReadConsoleLineTest : public ScriptedTest {
+ protected:
+  char buffer[8];
+  int read(const char* prompt = "P: ", bool navigation = false) {
+    return readConsoleLine(buffer, sizeof buffer, prompt, navigation);
+  }
+};
+
+TEST_F(ReadConsoleLineTest, EndsAtEnterWithoutEchoingIt) {
+  console.typeLine("Doe");
+  EXPECT_EQ(read(), 0);
+  EXPECT_STREQ(buffer, "Doe");
+  EXPECT_EQ(out(), "P: ");
+  EXPECT_EQ(console.echoed(), "Doe");
+}
+
+TEST_F(ReadConsoleLineTest, SevenCharactersEndTheLineWithoutEnter) {
+  console.typeKeys("abcdefgh");
+  EXPECT_EQ(read(), 0);
+  EXPECT_STREQ(buffer, "abcdefg");
+  EXPECT_FALSE(console.scriptDone());  // the eighth key is left for whoever reads next
+}
+
+TEST_F(ReadConsoleLineTest, BackspaceStepsBackAndIsHarmlessOnAnEmptyLine) {
+  console.typeKeys("\bab\b\b\b");
+  console.typeLine("c");
+  EXPECT_EQ(read(), 0);
+  EXPECT_STREQ(buffer, "c");
+  EXPECT_EQ(console.echoed(), "\b \bab\b \b\b \b\b \b" "c");
+}
+
+TEST_F(ReadConsoleLineTest, ArrowsLeftAndRightEditWhenNavigationIsOff) {
+  console.typeKeys("ab");
+  console.pressKey(0xE0, 75);
+  console.pressKey(0xE0, 77);
+  console.typeLine("c");
+  EXPECT_EQ(read(), 0);
+  EXPECT_STREQ(buffer, "a c");
+  EXPECT_EQ(err(), "");
+}
+
+TEST_F(ReadConsoleLineTest, OtherSpecialKeysAreRefusedAndTheLineShownAgain) {
+  for (int code : {71, 79, 82, 83, 72, 80, 73, 81}) {
+    SCOPED_TRACE(code);
+    console.typeKeys("ab");
+    console.pressKey(0xE0, code);
+    console.typeLine("c");
+    EXPECT_EQ(read(), 0);
+    EXPECT_STREQ(buffer, "abc");
+    EXPECT_EQ(console.takeText(), "P: \n --- Special Keys Disabled --- \nP: \nab");
+  }
+}
+
+TEST_F(ReadConsoleLineTest, SpecialKeysWithoutAPromptShowOnlyTheText) {
+  console.pressKey(0xE0, 83);
+  console.typeLine("");
+  EXPECT_EQ(readConsoleLine(buffer, sizeof buffer, nullptr, false), 0);
+  EXPECT_EQ(out(), "\n");
+}
+
+TEST_F(ReadConsoleLineTest, NavigationKeysEndTheLineWhenNavigationIsOn) {
+  for (int code : {72, 80, 73, 81}) {
+    SCOPED_TRACE(code);
+    console.typeKeys("ab");
+    console.pressKey(0xE0, 75);  // ignored: no editing keys while navigating
+    console.pressKey(0xE0, 71);
+    console.pressKey(0xE0, code);
+    EXPECT_EQ(read("P: ", true), code);
+    EXPECT_STREQ(buffer, "ab");
+    EXPECT_EQ(console.takeText(), "P: ");
+    EXPECT_TRUE(console.scriptDone());
+  }
+}
+
+TEST_F(ReadConsoleLineTest, FunctionKeysAndControlBytesDoNothing) {
+  console.pressKey(0x00, 59);  // F1: its code is not typed as a semicolon
+  console.typeKeys("a\x01\t\x1b\x7f\xe9");
+  console.typeLine("b");
+  EXPECT_EQ(read(), 0);
+  EXPECT_STREQ(buffer, "ab");
+  EXPECT_EQ(console.echoed(), "ab");
+}
+
+TEST_F(ReadConsoleLineTest, ACapacityOfOneReturnsAtOnce) {
+  console.typeLine("x");
+  char one[1] = {'q'};
+  EXPECT_EQ(readConsoleLine(one, 1, "P: ", false), 0);
+  EXPECT_EQ(one[0], '\0');
+  EXPECT_FALSE(console.scriptDone());
+}
+
+class EndOfInputTest : public ScriptedTest {};
+
+TEST_F(EndOfInputTest, EveryReaderEndsTheProgramWithMinusOne) {
+  const std::string message =
+      "\n\nError - The keyboard input has ended, so the program cannot go on.\n\n";
+  char buffer[8];
+  char answer;
+  console.typeKeys("4");  // a line cut off before its line feed
+  EXPECT_EQ(runProgram([] { readNumber("? ", 9); }), -1);
+  EXPECT_EQ(console.takeText(), "? " + message);
+  EXPECT_EQ(attributeOf("keyboard input has ended"), 15);
+
+  console.typeKeys("ye");
+  EXPECT_EQ(runProgram([&] { askKeyChoice(&answer, YesNo, 4, "? ", 14); }), -1);
+  EXPECT_EQ(console.takeText(), "? " + message);
+
+  EXPECT_EQ(runProgram([&] { readConsoleLine(buffer, 8, "? ", false); }), -1);
+  EXPECT_EQ(console.takeText(), "? " + message);
+
+  EXPECT_EQ(runProgram([] { fatalError("bad"); }), -1);
+  EXPECT_EQ(console.takeText(), "\n\nbad\n ***** PRESS ENTER TO CONTINUE ... \n" + message);
+}

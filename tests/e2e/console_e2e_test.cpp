@@ -1,0 +1,365 @@
+// The real program on a pseudo-terminal, typed at as a person would, and with its
+// input and output redirected to files.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+const std::string Binary = std::string(VERITOR_BINARY_DIR) + "/veritor";
+const char* const EndOfInputMessage =
+    "\n\nError - The keyboard input has ended, so the program cannot go on.\n\n";
+
+// A person reads the prompt before answering; the program swallows a line end that
+// comes within 200 ms of a prompt.
+void think() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream all;
+  all << file.rdbuf();
+  return all.str();
+}
+
+// Waits for the process to end; -1 (after killing it) when it does not within the time.
+int waitForExit(pid_t pid, int timeoutMs, int* status, int drainFd = -1) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    pid_t done = waitpid(pid, status, WNOHANG);
+    if (done == pid)
+      return 0;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, status, 0);
+      return -1;
+    }
+    if (drainFd >= 0) {
+      char scratch[4096];
+      struct pollfd p = {drainFd, POLLIN, 0};
+      if (poll(&p, 1, 20) > 0 && read(drainFd, scratch, sizeof scratch) <= 0)
+        drainFd = -1;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+}
+
+bool sameModes(const struct termios& a, const struct termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "veritor-e2e-XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : "";
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The program running on a pseudo-terminal of its own.
+class PtyRun {
+ public:
+  explicit PtyRun(const std::string& dir, bool noColour = false) {
+    int sync[2];
+    if (pipe(sync) != 0)
+      return;
+    struct winsize size = {40, 120, 0, 0};
+    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ == 0) {
+      // Wait until the parent has noted the terminal's modes as the program finds them.
+      close(sync[1]);
+      char c;
+      while (read(sync[0], &c, 1) > 0) {
+      }
+      if (chdir(dir.c_str()) != 0)
+        _exit(126);
+      setenv("TERM", "xterm", 1);
+      if (noColour)
+        setenv("NO_COLOR", "1", 1);
+      else
+        unsetenv("NO_COLOR");
+      execl(Binary.c_str(), Binary.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(sync[0]);
+    tcgetattr(master_, &before_);
+    close(sync[1]);
+  }
+  ~PtyRun() {
+    if (pid_ > 0 && !ended_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0)
+      close(master_);
+  }
+
+  void sendSignal(int signo) { kill(pid_, signo); }
+
+  bool started() const { return pid_ > 0 && master_ >= 0; }
+
+  // Reads until text appears after what was already matched; false after the time-out.
+  bool waitFor(const std::string& text, int timeoutMs = 5000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      size_t at = output_.find(text, matched_);
+      if (at != std::string::npos) {
+        matched_ = at + text.size();
+        return true;
+      }
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      deadline - std::chrono::steady_clock::now())
+                      .count();
+      if (left <= 0)
+        return false;
+      struct pollfd p = {master_, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left)) <= 0)
+        continue;
+      char chunk[4096];
+      ssize_t n = read(master_, chunk, sizeof chunk);
+      if (n <= 0)
+        return false;  // the program has gone
+      output_.append(chunk, static_cast<size_t>(n));
+    }
+  }
+
+  void type(const std::string& keys) {
+    ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  }
+
+  // The exit status, or -1 when the program did not end in time.
+  int wait(int* status) {
+    int r = waitForExit(pid_, 5000, status, master_);
+    ended_ = true;
+    return r;
+  }
+
+  bool modesRestored() const {
+    struct termios after;
+    if (tcgetattr(master_, &after) != 0)
+      return false;
+    return sameModes(before_, after);
+  }
+
+  const std::string& output() const { return output_; }
+
+ private:
+  pid_t pid_ = -1;
+  int master_ = -1;
+  bool ended_ = false;
+  struct termios before_ {};
+  std::string output_;
+  size_t matched_ = 0;
+};
+
+// Runs the program with standard input from a file and both outputs into files.
+int runRedirected(const std::string& dir, const std::string& input, std::string* out,
+                  std::string* err) {
+  std::string in = dir + "/input.txt";
+  std::ofstream(in, std::ios::binary) << input;
+  std::string outPath = dir + "/out.txt";
+  std::string errPath = dir + "/err.txt";
+  pid_t pid = fork();
+  if (pid == 0) {
+    int i = open(in.c_str(), O_RDONLY);
+    int o = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int e = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (i < 0 || o < 0 || e < 0 || chdir(dir.c_str()) != 0)
+      _exit(126);
+    dup2(i, 0);
+    dup2(o, 1);
+    dup2(e, 2);
+    unsetenv("NO_COLOR");
+    execl(Binary.c_str(), Binary.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  if (pid < 0 || waitForExit(pid, 5000, &status) != 0)
+    return -1000;
+  *out = readFile(outPath);
+  *err = readFile(errPath);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -2000;
+}
+
+}  // namespace
+
+TEST(ConsoleEndToEnd, AStudentIdentifiesReadsHelpAndLeaves) {
+  TempDir dir;
+  PtyRun run(dir.path());
+  ASSERT_TRUE(run.started());
+
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  think();
+  run.type("\x03");  // Ctrl+C does not end the program
+  run.type("Doe\r");
+  ASSERT_TRUE(run.waitFor("Enter your First Name: ")) << run.output();
+  think();
+  run.type("Jane\x7f\x7f" "ne\r");  // the terminal's Backspace key sends DEL
+  ASSERT_TRUE(run.waitFor("Enter your abc123: ")) << run.output();
+  think();
+  run.type("ABC123\r");
+  ASSERT_TRUE(run.waitFor("  Name: Doe, Jane\r\nabc123: abc123\r\n")) << run.output();
+  ASSERT_TRUE(run.waitFor("Is the information correct?  Y(y) / N(n): ")) << run.output();
+  think();
+  run.type("y\r");
+  ASSERT_TRUE(run.waitFor("Enter your choice: ")) << run.output();
+  think();
+  run.type("1\r");
+  ASSERT_TRUE(run.waitFor("PRESS ENTER TO CONTINUE")) << run.output();
+  think();
+  run.type("\r");
+  ASSERT_TRUE(run.waitFor("Enter your choice: ")) << run.output();
+  think();
+  run.type("9\r");
+  ASSERT_TRUE(run.waitFor("Great! Have a nice day!")) << run.output();
+  ASSERT_TRUE(run.waitFor("PRESS ENTER TO CONTINUE")) << run.output();
+  think();
+  run.type("\r");
+
+  int status = 0;
+  ASSERT_EQ(run.wait(&status), 0) << "the program did not end\n" << run.output();
+  ASSERT_TRUE(WIFEXITED(status)) << run.output();
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(run.modesRestored());
+  // The prompts are in colour and the screen was cleared before the menu.
+  EXPECT_NE(run.output().find("\x1b[0;93mIs the information correct?"), std::string::npos);
+  EXPECT_NE(run.output().find("\x1b[2J"), std::string::npos);
+}
+
+TEST(ConsoleEndToEnd, TheTerminalsKeysActAsTheConsoleKeys) {
+  TempDir dir;
+  PtyRun run(dir.path());
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  // Left deletes, Right types a blank; Home, Delete, Up, End, Insert and Page Up are
+  // refused; F1 (two encodings), F5 and a lone Escape do nothing; Escape then x (Alt+x)
+  // still types the x; DEL is Backspace.
+  run.type("ab\x1b[D\x1b[Cc\x1b[H\x1b[3~\x1b[A\x1bOF\x1b[2~\x1b[5~"
+           "\x1bOP\x1b[[A\x1b[15~\x1bxdq\x7f\r");
+  ASSERT_TRUE(run.waitFor("Enter your First Name: ")) << run.output();
+  run.type("Jo\rabc123\r");
+  ASSERT_TRUE(run.waitFor("  Name: a cxd, Jo\r\n")) << run.output();
+  size_t refusals = 0;
+  for (size_t at = 0; (at = run.output().find("--- Special Keys Disabled ---", at)) !=
+                      std::string::npos;
+       ++at)
+    ++refusals;
+  EXPECT_EQ(refusals, 6u);
+}
+
+TEST(ConsoleEndToEnd, ATerminationSignalMidLineLeavesTheTerminalAsItWas) {
+  TempDir dir;
+  PtyRun run(dir.path());
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  run.type("Do");
+  ASSERT_TRUE(run.waitFor("Do"));  // echoed by the program: raw key mode is in force
+  run.sendSignal(SIGTERM);
+  int status = 0;
+  ASSERT_EQ(run.wait(&status), 0) << run.output();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_TRUE(run.modesRestored());
+}
+
+TEST(ConsoleEndToEnd, EndOfInputFromTheKeyboardEndsWithStatus255) {
+  TempDir dir;
+  PtyRun run(dir.path());
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  run.type("Doe\x03\x1a\rJo\rabc123\r");  // Ctrl+C and Ctrl+Z lose no key
+  ASSERT_TRUE(run.waitFor("  Name: Doe, Jo\r\n")) << run.output();
+  think();
+  run.type("y\r");
+  ASSERT_TRUE(run.waitFor("Enter your choice: ")) << run.output();
+  run.type("\x04");  // Ctrl+D at the start of a line
+  ASSERT_TRUE(run.waitFor("Error - The keyboard input has ended, so the program cannot go on."))
+      << run.output();
+  int status = 0;
+  ASSERT_EQ(run.wait(&status), 0) << run.output();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255);
+  EXPECT_TRUE(run.modesRestored());
+}
+
+TEST(ConsoleEndToEnd, WithoutColourTheTerminalGetsNoColourCodes) {
+  TempDir dir;
+  PtyRun run(dir.path(), true);
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
+  think();
+  run.type("Doe\rJane\rabc123\r");
+  ASSERT_TRUE(run.waitFor("Is the information correct?")) << run.output();
+  think();
+  run.type("y\r");
+  ASSERT_TRUE(run.waitFor("Enter your choice: ")) << run.output();
+  think();
+  run.type("-1\r");
+  ASSERT_TRUE(run.waitFor("PRESS ENTER TO CONTINUE")) << run.output();
+  think();
+  run.type("\r");
+  int status = 0;
+  ASSERT_EQ(run.wait(&status), 0) << run.output();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(run.output().find("m"  "Is the information"), std::string::npos);
+  EXPECT_EQ(run.output().find("\x1b[0;"), std::string::npos);
+  EXPECT_TRUE(run.modesRestored());
+}
+
+TEST(ConsoleEndToEnd, RedirectedOutputHoldsNoEscapeCodes) {
+  TempDir dir;
+  std::string out, err;
+  // The last answer is a key, not a lone ENTER: with input from a file every line comes
+  // at once, and a line end within 200 ms of the pause is taken for a stale one.
+  int status = runRedirected(dir.path(), "Doe\nJane\nabc123\ny\n1\nx\n9\nx\n", &out, &err);
+  EXPECT_EQ(status, 0) << out << err;
+  EXPECT_NE(out.find("Great! Have a nice day!"), std::string::npos);
+  EXPECT_NE(out.find("Finally, to skip a question"), std::string::npos);
+  EXPECT_EQ(out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(err.find('\x1b'), std::string::npos);
+}
+
+TEST(ConsoleEndToEnd, InputWithWindowsLineEndsReadsLikeAnyOther) {
+  TempDir dir;
+  std::string out, err;
+  int status = runRedirected(dir.path(), "Doe\r\nJane\r\nabc123\r\ny\r\n1\r\nx\r\n9\r\nx\r\n",
+                             &out, &err);
+  EXPECT_EQ(status, 0) << out << err;
+  EXPECT_NE(out.find("  Name: Doe, Jane\nabc123: abc123\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Invalid"), std::string::npos) << out;
+  EXPECT_EQ(err, "\n ***** PRESS ENTER TO CONTINUE ... \n\n ***** PRESS ENTER TO CONTINUE ... \n");
+}
+
+TEST(ConsoleEndToEnd, InputThatEndsEarlyEndsTheProgramWithStatus255) {
+  TempDir dir;
+  std::string out, err;
+  int status = runRedirected(dir.path(), "Doe\nJane\n", &out, &err);
+  EXPECT_EQ(status, 255);
+  EXPECT_EQ(err, EndOfInputMessage);
+  EXPECT_NE(out.find("Enter your abc123: "), std::string::npos);
+}
