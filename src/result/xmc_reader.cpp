@@ -285,6 +285,9 @@ class Reader {
         }
         event.What = XmcEvent::Question;
         event.Label = log.substr(body + 1, open - body - 1);
+        size_t textStart = log.find(") ", open);
+        if (textStart != std::string::npos && textStart < lineEnd)
+          event.FirstLine = log.substr(textStart + 2, lineEnd - textStart - 2);
         size_t next = nextRecord(log, lineEnd + 1);
         if (next == std::string::npos) {
           // The last record of a cut session: its text ends with a line feed.
@@ -300,24 +303,14 @@ class Reader {
   }
 
   // The echo runs to the end of the file without an end mark, so a cut between two of
-  // its records is found from its content: every question numbered 1 to the count in
-  // its QUESTIONS line, every pool closed, and the closing empty line.
+  // its records is found from its content: every question the session presented is in
+  // it, every pool is closed, and it ends with an empty line. (A cut right after a
+  // question that was never presented cannot be seen.)
   bool echoWhole() {
     const std::string& e = r_.Echo;
-    unsigned count = 0;
-    if (sscanf(e.c_str(), "\n\nQUESTIONS:  (%u)", &count) != 1)
-      return false;
-    size_t at = e.find("\n\n", 2);
-    for (unsigned k = 1; k <= count && at != std::string::npos; ++k) {
-      char mark[24];
-      snprintf(mark, sizeof mark, "\n%u. ", k);
-      at = e.find(mark, at);
-      // A question shown without points owns sub-questions: its first one must follow.
-      if (k == count && at != std::string::npos && !startsWith(e, at + strlen(mark), "(")) {
-        snprintf(mark, sizeof mark, "\n   %u.a. ", k);
-        at = e.find(mark, at);
-      }
-    }
+    for (const XmcEvent& event : r_.Events)
+      if (event.What == XmcEvent::Question && e.find(event.FirstLine) == std::string::npos)
+        return false;
     size_t opened = 0, closed = 0;
     for (size_t p = e.find("***** OPEN POOL *****"); p != std::string::npos;
          p = e.find("***** OPEN POOL *****", p + 1))
@@ -325,8 +318,7 @@ class Reader {
     for (size_t p = e.find("***** CLOSE POOL *****"); p != std::string::npos;
          p = e.find("***** CLOSE POOL *****", p + 1))
       ++closed;
-    return at != std::string::npos && opened == closed && e.size() >= 2 &&
-           e.compare(e.size() - 2, 2, "\n\n") == 0;
+    return opened == closed && e.size() >= 2 && e.compare(e.size() - 2, 2, "\n\n") == 0;
   }
 
   bool checkSummary(size_t runStart) {

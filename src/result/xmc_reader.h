@@ -13,6 +13,7 @@ struct XmcEvent {
   Kind What = Question;
   uint32_t Tick = 0;
   std::string Label;  // "03." or "03.b." for a question; the answer or the command otherwise
+  std::string FirstLine;  // a question's first line of text
 };
 
 // How far the reading got; a file that stops early stops at one of these.

@@ -159,7 +159,7 @@ TEST_F(RecordWriterTest, EchoFormatsPoolsPointsAndAnswerLines) {
     echo += static_cast<char>(std::stoi(file.substr(i, 2), nullptr, 16));
   applyKeyStream(&start, reinterpret_cast<uint8_t*>(echo.data()), echo.size());
   EXPECT_EQ(echo,
-            "\n\nQUESTIONS:  (4)  Total Points:  (  6.5)\n\n"
+            "\n\nQUESTIONS:  (5)  Total Points:  (  6.5)\n\n"
             "1. (  1.0 pts) Worth one.\n\n &seed\n\n\n"
             "\n;  ***** OPEN POOL *****  [#1]\n{\n\n"
             "2. (  2.0 pts) In the pool.\n\n &student answer\n\n\n"

@@ -4,6 +4,7 @@
 
 #include "crypto/key_data.h"
 #include "crypto/sha256.h"
+#include "examfile/exam_loader.h"
 #include "format/body_parser.h"
 #include "format/exam_header.h"
 #include "format/question_store.h"
@@ -52,17 +53,7 @@ void SessionTest::loadExam(const std::string& header, const std::string& body) {
   State.Body.End = g_body.size();
   parseQuestions();
   memset(State.PoolMarks, 0, sizeof State.PoolMarks);
-  State.QuestionCount = 0;
-  State.TotalPoints = 0;
-  for (const Question& q : State.QuestionSlots) {
-    if (!q.Text)
-      continue;
-    ++State.QuestionCount;
-    if (q.Points > 0)
-      State.TotalPoints += q.Points;
-    for (const Question* sub = q.SubLink; sub; sub = sub->SubLink)
-      State.TotalPoints += sub->Points;
-  }
+  countQuestionsAndPoints();
 }
 
 int SessionTest::runSession(int8_t counter) {
