@@ -14,6 +14,7 @@
 #include "session/question_order.h"
 #include "session/time_allowance.h"
 #include "state/session_clock.h"
+#include "session/window_message.h"
 #include "window/question_window.h"
 
 namespace {
@@ -263,7 +264,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
       appendWindowText(afterTurnIn, "%s", "Do NOT turn in the file with the \".exm\" extension.\n\n");
   // Both pieces are in the window text before its length is published, so the window
   // shows the whole closing message.
-  publishQuestionText(static_cast<uint32_t>(afterWarning));
+  publishMessageText(static_cast<uint32_t>(afterWarning));
 
   setConsoleAttribute(ConsoleStream::Out, 14);
   consolePrintf(ConsoleStream::Out, "\nTURN IN THIS FILE: \n\n \"%s\".\n\n", resultFileName);

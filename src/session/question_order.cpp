@@ -10,6 +10,7 @@
 #include "result/record_writer.h"
 #include "session/answer_entry.h"
 #include "session/time_allowance.h"
+#include "session/window_message.h"
 #include "window/question_window.h"
 
 namespace {
@@ -154,7 +155,7 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
   *firstAnswerGiven = false;
   if (State.EndReason != 0) {
     memcpy(State.QuestionText, "    ", 5);
-    publishQuestionText(4);
+    publishMessageText(4);
     clearScreen();
     return SessionOver;
   }

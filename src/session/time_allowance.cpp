@@ -6,7 +6,7 @@
 #include "console/console.h"
 #include "state/program_state.h"
 #include "state/session_clock.h"
-#include "window/question_window.h"
+#include "session/window_message.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ void showWarning(const char* windowText, const char* consoleText, int attribute)
   int length = snprintf(State.QuestionText, sizeof State.QuestionText, "%s", windowText);
   if (length >= static_cast<int>(sizeof State.QuestionText))
     length = sizeof State.QuestionText - 1;
-  publishQuestionText(static_cast<uint32_t>(length));
+  publishMessageText(static_cast<uint32_t>(length));
   showMessageAndWait(consoleText, attribute);
 }
 
