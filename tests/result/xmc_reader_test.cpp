@@ -154,6 +154,17 @@ TEST_F(XmcReaderTest, AuthorToolReadsTheFileAndSaysWhereACutFileStops) {
             "veritor-author read: " + folder.file("result.xmc") +
                 ": whole and sound: 7 session records, ticks in order\n");
 
+  // A key file is used as veritor -k uses it: up to the prime below its size, here the
+  // 65,537 bytes of the built-in key followed by one more.
+  std::string key(reinterpret_cast<const char*>(State.KeyData), State.KeyLength);
+  folder.write("key.bin", key + "!");
+  output.clear();
+  EXPECT_EQ(run("--key " + folder.file("key.bin") + " " + folder.file("result.xmc"), &output), 0) << output;
+  folder.write("short.bin", key);  // 65,521 bytes of it count: another key
+  output.clear();
+  EXPECT_EQ(run("--key " + folder.file("short.bin") + " " + folder.file("result.xmc"), &output), 1);
+  EXPECT_NE(output.find("stops at byte "), std::string::npos) << output;
+
   folder.write("cut.xmc", bytes.substr(0, bytes.size() / 2));
   output.clear();
   EXPECT_EQ(run(folder.file("cut.xmc"), &output), 1);
