@@ -160,12 +160,10 @@ class Reader {
   // is cut or a byte that is neither a digit nor a line break stands in the run; the
   // bytes before it are kept.
   bool hexRun(std::string* out) {
-    size_t start = pos_;
     while (pos_ + 1 < f_.size() && hexValue(f_[pos_]) >= 0 && hexValue(f_[pos_ + 1]) >= 0) {
       out->push_back(static_cast<char>(hexValue(f_[pos_]) * 16 + hexValue(f_[pos_ + 1])));
       pos_ += 2;
     }
-    (void)start;
     if (pos_ == f_.size() || f_[pos_] == '\r')
       return true;
     if (hexValue(f_[pos_]) >= 0 && pos_ + 1 == f_.size())
