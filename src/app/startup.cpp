@@ -7,6 +7,8 @@
 #include "app/identity.h"
 #include "app/main_menu.h"
 #include "console/console.h"
+#include "crypto/key_data.h"
+#include "examfile/expiry_check.h"
 #include "state/program_state.h"
 
 namespace {
@@ -45,24 +47,8 @@ void prepareConsole(const char* programPath) {
 }
 
 void setUpExamStateAndKey(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
-  // The lead wires in these three calls when the exam-state and key-data modules land:
-  //
-  //   initExamState();
-  //   loadKeyFile(argc, argv);
-  //   if (!State.KeyData) {
-  //     uint32_t length = 0;
-  //     State.KeyData = loadKeyResource(&length);
-  //     checkEmbeddedKeyLength(length);
-  //   }
-}
-
-void checkEmbeddedKeyLength(uint32_t length) {
-  if (length == State.KeyLength)
-    return;
-  showMessageAndWait("Internal Data Error getting key length.\n\n", 15);
-  endProgram(-1);
+  initExamState();
+  setUpKeyData(argc, argv);
 }
 
 void readWorkingDirectory() {

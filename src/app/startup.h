@@ -20,9 +20,6 @@ void prepareConsole(const char* programPath);
 // Sets up the exam state and the key data, before anything is asked of the student.
 void setUpExamStateAndKey(int argc, char** argv);
 
-// Ends the program when the embedded key's length is not the one the cipher expects.
-void checkEmbeddedKeyLength(uint32_t length);
-
 // Reads the current directory into State.WorkingDirectory, where the exam search starts.
 // Ends the program when it cannot be read or does not fit.
 void readWorkingDirectory();

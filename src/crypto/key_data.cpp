@@ -129,10 +129,14 @@ void setUpKeyData(int argc, char** argv) {
     return;
   uint32_t length = 0;
   State.KeyData = loadKeyResource(&length);
-  if (length != State.KeyLength) {
-    showMessageAndWait("Internal Data Error getting key length.\n\n", 15);
-    endProgram(-1);
-  }
+  checkEmbeddedKeyLength(length);
+}
+
+void checkEmbeddedKeyLength(uint32_t length) {
+  if (length == State.KeyLength)
+    return;
+  showMessageAndWait("Internal Data Error getting key length.\n\n", 15);
+  endProgram(-1);
 }
 
 const uint32_t* loadPrimeTable() {

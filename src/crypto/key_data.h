@@ -11,6 +11,8 @@ const uint8_t* loadKeyResource(uint32_t* length);
 // The start-up key step: a -k key file, or else the embedded key, whose size must be
 // KeyLength. Ends the program with a message when neither can be used.
 void setUpKeyData(int argc, char** argv);
+// Ends the program when the embedded key's length is not the one the cipher expects.
+void checkEmbeddedKeyLength(uint32_t length);
 const uint32_t* loadPrimeTable();
 // The two neighbouring primes around a length: returns the upper, *lower the lower.
 uint32_t primeBracket(uint32_t dataLength, uint32_t* lower);

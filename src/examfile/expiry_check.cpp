@@ -202,6 +202,12 @@ void stopRecentFileScan() {
 }
 
 void initExamState() {
+  // The process may end from anywhere (endProgram); the scan must be stopped and joined
+  // before the platform it walks the folders with goes away, so register the stop
+  // once the platform exists.
+  platform();
+  static const bool stopAtExit = std::atexit(stopRecentFileScan) == 0;
+  (void)stopAtExit;
   stopRecentFileScan();
   State.ScanFolderPath[0] = '\0';
   recordFileTime(nullptr, 0);

@@ -1,6 +1,5 @@
 #include "format/body_parser.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -146,36 +145,6 @@ int readPoints(const char* line, int open, float* points, const char* missingClo
 }
 
 }  // namespace
-
-void readTextLine(char* buffer, size_t capacity) {
-  if (capacity == 0)
-    return;
-  BodyText& body = State.Body;
-  size_t copied = 0;
-  while (copied + 1 < capacity && body.Text && body.Position < body.End) {
-    char c = body.Text[body.Position++];
-    buffer[copied++] = c;
-    if (c == '\0' || c == '\n')
-      break;
-  }
-  buffer[copied] = '\0';
-}
-
-void nextExamLine(char* buffer, size_t capacity) {
-  if (capacity == 0)
-    return;
-  for (;;) {
-    buffer[0] = '\0';
-    readTextLine(buffer, capacity);
-    if (State.LineNumber < INT32_MAX)
-      ++State.LineNumber;
-    if (buffer[0] != ';' && buffer[0] != '\n' && buffer[0] != '\r')
-      break;
-  }
-  size_t length = strlen(buffer);
-  while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
-    buffer[--length] = '\0';
-}
 
 void parseChoiceBlock(Question* owner, const char* indent, char* callerLine, int first) {
   BlockText block;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "crypto/key_data.h"
 #include "state/program_state.h"
 #include "support/scripted_test.h"
 

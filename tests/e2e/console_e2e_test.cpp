@@ -39,7 +39,7 @@ std::string readFile(const std::string& path) {
 }
 
 // Waits for the process to end; -1 (after killing it) when it does not within the time.
-int waitForExit(pid_t pid, int timeoutMs, int* status, int drainFd = -1) {
+int waitForExit(pid_t pid, int timeoutMs, int* status) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     pid_t done = waitpid(pid, status, WNOHANG);
@@ -50,14 +50,7 @@ int waitForExit(pid_t pid, int timeoutMs, int* status, int drainFd = -1) {
       waitpid(pid, status, 0);
       return -1;
     }
-    if (drainFd >= 0) {
-      char scratch[4096];
-      struct pollfd p = {drainFd, POLLIN, 0};
-      if (poll(&p, 1, 20) > 0 && read(drainFd, scratch, sizeof scratch) <= 0)
-        drainFd = -1;
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 
@@ -154,11 +147,35 @@ class PtyRun {
     ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
 
-  // The exit status, or -1 when the program did not end in time.
+  // Waits for the program to end, keeping what it still writes; -1 when it did not end
+  // in time (it is killed then).
   int wait(int* status) {
-    int r = waitForExit(pid_, 5000, status, master_);
     ended_ = true;
-    return r;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    bool open = true;
+    for (;;) {
+      if (open) {
+        struct pollfd p = {master_, POLLIN, 0};
+        if (poll(&p, 1, 20) > 0) {
+          char chunk[4096];
+          ssize_t n = read(master_, chunk, sizeof chunk);
+          if (n > 0)
+            output_.append(chunk, static_cast<size_t>(n));
+          else
+            open = false;
+          continue;
+        }
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      if (waitpid(pid_, status, WNOHANG) == pid_)
+        return 0;
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, status, 0);
+        return -1;
+      }
+    }
   }
 
   bool modesRestored() const {
@@ -251,6 +268,9 @@ TEST(ConsoleEndToEnd, AStudentIdentifiesReadsHelpAndLeaves) {
   // The prompts are in colour and the screen was cleared before the menu.
   EXPECT_NE(run.output().find("\x1b[0;93mIs the information correct?"), std::string::npos);
   EXPECT_NE(run.output().find("\x1b[2J"), std::string::npos);
+  // The title is the program's while it runs, and the terminal's own comes back.
+  EXPECT_NE(run.output().find("\x1b[22;0t\x1b]0;Veritor Version  1.19\x07"), std::string::npos);
+  EXPECT_NE(run.output().find("\x1b[23;0t"), std::string::npos);
 }
 
 TEST(ConsoleEndToEnd, TheTerminalsKeysActAsTheConsoleKeys) {

@@ -6,12 +6,21 @@
 #include <fstream>
 #include <sstream>
 
+#include "examfile/expiry_check.h"
+#include "format/question_store.h"
+
 void ScriptedTest::SetUp() {
+  stopRecentFileScan();
+  clearQuestionStore();
   resetProgramState();
   setPlatform(&console);
 }
 
 void ScriptedTest::TearDown() {
+  // A test may have started the recent-file scan (start-up does) or filled the store:
+  // neither may outlive the scripted console.
+  stopRecentFileScan();
+  clearQuestionStore();
   setPlatform(nullptr);
 }
 

@@ -253,8 +253,10 @@ void restoreTerminal() {
     if (g_colourErr)
       writeAll(2, reset, sizeof reset - 1);
   }
-  if (g_titleSaved)
-    writeAll(1, "\x1b[23;0t", 9);
+  if (g_titleSaved) {
+    static const char popTitle[] = "\x1b[23;0t";
+    writeAll(1, popTitle, sizeof popTitle - 1);
+  }
   if (g_haveSavedModes)
     tcsetattr(0, TCSANOW, &g_savedModes);
 }
@@ -354,8 +356,11 @@ void PosixPlatform::echoKey(int key) {
 }
 
 void PosixPlatform::clearScreen() {
-  if (isatty(1))
-    writeAll(1, "\x1b[H\x1b[2J\x1b[3J", 11);
+  if (!isatty(1))
+    return;
+  // Home, clear the screen and the scroll-back, as the command processor's clear does.
+  static const char clear[] = "\x1b[H\x1b[2J\x1b[3J";
+  writeAll(1, clear, sizeof clear - 1);
 }
 
 void PosixPlatform::setTitle(const char* title) {
@@ -363,7 +368,8 @@ void PosixPlatform::setTitle(const char* title) {
     return;
   if (!g_titleSaved) {
     // Terminals that keep a stack of titles give the student's own back on the way out.
-    writeAll(1, "\x1b[22;0t", 9);
+    static const char pushTitle[] = "\x1b[22;0t";
+    writeAll(1, pushTitle, sizeof pushTitle - 1);
     g_titleSaved = 1;
   }
   char escape[256];

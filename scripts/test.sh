@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Veritor and runs the whole test suite: once built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, once with ThreadSanitizer, and then the
+# exam-text fuzzer for a minute. Any failure or sanitizer finding fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${VERITOR_FUZZ_SECONDS:-60}
+
+run_suite() {
+  local dir=$1 sanitize=$2
+  echo "== Test suite built with -fsanitize=$sanitize (in $dir)"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERITOR_SANITIZE="$sanitize" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+run_suite build-asan address,undefined
+run_suite build-tsan thread
+
+if [ "$fuzz_seconds" -gt 0 ] && [ -x scripts/fuzz.sh ]; then
+  echo "== Fuzzing the exam header and body parser for $fuzz_seconds s"
+  scripts/fuzz.sh "$fuzz_seconds"
+fi
+echo "== All tests passed"

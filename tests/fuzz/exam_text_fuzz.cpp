@@ -1,0 +1,50 @@
+// Fuzz target over the exam text: the header line and the body parser.
+//
+// An input is an exam text as the loader sees it once deciphered: its first line goes to
+// parseExamHeader, the rest to parseQuestions as the body. Whatever the bytes, the
+// parsers must stay inside their buffers, free what they take and end through
+// endProgram. The scripted backend turns every end of the program into a ProgramExit
+// (its script is empty, so any press-ENTER pause ends too), caught here so that the
+// fuzzer runs on.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "format/body_parser.h"
+#include "format/exam_header.h"
+#include "format/question_store.h"
+#include "platform/scripted/scripted_platform.h"
+#include "state/program_state.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string input(reinterpret_cast<const char*>(data), size);
+  size_t lineEnd = input.find('\n');
+  size_t bodyStart = lineEnd == std::string::npos ? size : lineEnd + 1;
+
+  ScriptedPlatform console;
+  setPlatform(&console);
+
+  std::vector<char> header(input.begin(), input.begin() + static_cast<long>(bodyStart));
+  header.push_back('\0');
+  try {
+    parseExamHeader(header.data());
+  } catch (const ProgramExit&) {
+  }
+
+  clearQuestionStore();
+  State.LineNumber = 0;
+  std::string body = input.substr(bodyStart);
+  State.Body.Text = body.c_str();
+  State.Body.Position = 0;
+  State.Body.End = body.size();
+  try {
+    parseQuestions();
+  } catch (const ProgramExit&) {
+  }
+  clearQuestionStore();
+  State.Body = BodyText{};
+
+  setPlatform(nullptr);
+  return 0;
+}
