@@ -163,6 +163,8 @@ struct ProgramState {
   std::atomic<uint8_t> SessionActive{0};
   int EndReason = 0;
   uint32_t QuestionsAnswered = 0;
+  // A write to the completed-exam file failed and the student has been told (once a session).
+  bool ResultWriteFailureShown = false;
 
   // Question order and skip list.
   QListEntry* QListHead = nullptr;

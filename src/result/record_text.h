@@ -1,0 +1,8 @@
+// A record composed whole before it is written. Answers and question texts run to
+// thousands of characters, so the text grows to whatever the format needs.
+#pragma once
+
+#include <string>
+
+// Appends the printf-formatted text; returns the length of what was appended.
+int appendFormat(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));

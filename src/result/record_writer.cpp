@@ -1,0 +1,87 @@
+#include "result/record_writer.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "console/console.h"
+#include "examfile/cipher.h"
+#include "state/program_state.h"
+
+const char* const ResultWriteFailedMessage =
+    "\n\nWARNING - The XMC file could not be written (is the disk full or removed?).\n"
+    "Answers from now on may be missing from it. Tell your instructor at once.\n\n";
+
+namespace {
+
+// Students must not hand in a file that silently lacks answers, but one failure is
+// enough to say so: repeating it at every record would bury the exam under warnings.
+bool reportFailure() {
+  if (!State.ResultWriteFailureShown) {
+    State.ResultWriteFailureShown = true;
+    setConsoleAttribute(ConsoleStream::Err, 12);
+    consoleWrite(ConsoleStream::Err, ResultWriteFailedMessage);
+    setConsoleAttribute(ConsoleStream::Err, DefaultAttribute);
+  }
+  return false;
+}
+
+// Plain characters, each line feed as CR LF, in chunks so that long answers cost a
+// handful of calls.
+bool putPlain(const char* text, size_t length, FILE* stream) {
+  char chunk[1024];
+  size_t used = 0;
+  bool ok = true;
+  for (size_t i = 0; i < length && text[i] != '\0'; ++i) {
+    if (used + 2 > sizeof chunk) {
+      ok = fwrite(chunk, 1, used, stream) == used && ok;
+      used = 0;
+    }
+    if (text[i] == '\n')
+      chunk[used++] = '\r';
+    chunk[used++] = text[i];
+  }
+  if (used > 0)
+    ok = fwrite(chunk, 1, used, stream) == used && ok;
+  return ok;
+}
+
+bool putHex(const uint8_t* bytes, size_t length, FILE* stream) {
+  static const char Digits[] = "0123456789ABCDEF";
+  char chunk[1024];
+  size_t used = 0;
+  bool ok = true;
+  for (size_t i = 0; i < length; ++i) {
+    if (used + 2 > sizeof chunk) {
+      ok = fwrite(chunk, 1, used, stream) == used && ok;
+      used = 0;
+    }
+    chunk[used++] = Digits[bytes[i] >> 4];
+    chunk[used++] = Digits[bytes[i] & 0x0F];
+  }
+  if (used > 0)
+    ok = fwrite(chunk, 1, used, stream) == used && ok;
+  return ok;
+}
+
+}  // namespace
+
+bool writeRecord(RecordMode mode, char* text, size_t length, FILE* stream, bool encipher) {
+  if (length == 0)
+    length = strlen(text);
+  if (encipher) {
+    applyKeyStream(&State.ResultCipherState, reinterpret_cast<uint8_t*>(text), length);
+    mode = RecordMode::Hex;
+  }
+  bool ok = mode == RecordMode::Hex ? putHex(reinterpret_cast<uint8_t*>(text), length, stream)
+                                    : putPlain(text, length, stream);
+  // Every record reaches the disk before the session goes on, so a crash or a kill
+  // keeps everything up to the last record.
+  ok = fflush(stream) == 0 && ok;
+  return ok ? true : reportFailure();
+}
+
+bool writePlainText(const char* text, FILE* stream) {
+  bool ok = putPlain(text, strlen(text), stream);
+  ok = fflush(stream) == 0 && ok;
+  return ok ? true : reportFailure();
+}

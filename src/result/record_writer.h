@@ -1,0 +1,23 @@
+// Writing records to the completed-exam file.
+//
+// The file on disk is what a text-mode stream on Windows writes: every line feed of a
+// plain part becomes carriage return plus line feed, on every platform, so an
+// instructor's tools read the same bytes whatever machine the exam was taken on.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+enum class RecordMode { Plain, Hex };
+
+// Writes one record and flushes the stream. length 0: the text up to its NUL. With
+// encipher set the text is enciphered in place with State.ResultCipherState and written
+// as Hex whatever mode was asked. Returns false when the write or the flush failed (the
+// student has then been told, once a session).
+bool writeRecord(RecordMode mode, char* text, size_t length, FILE* stream, bool encipher);
+
+// Writes plain characters straight to the stream (line feeds as CR LF), without a record.
+bool writePlainText(const char* text, FILE* stream);
+
+// The message shown the first time a write to the completed-exam file fails.
+extern const char* const ResultWriteFailedMessage;

@@ -1,0 +1,51 @@
+// Reading a completed-exam file back: the plain parts, the key start, and every
+// enciphered run deciphered by continuing the key stream, with a check of the structure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One tick-stamped record of the session log.
+struct XmcEvent {
+  enum Kind { Question, Confirmed, Rejected, EndCommand };
+  Kind What = Question;
+  uint32_t Tick = 0;
+  std::string Label;  // "03." or "03.b." for a question; the answer or the command otherwise
+  std::string FirstLine;  // a question's first line of text
+};
+
+// How far the reading got; a file that stops early stops at one of these.
+enum class XmcSection { ExamLine, NameLine, KeyStart, Log, Summary, Closing, Saving, Echo, End };
+
+struct XmcReading {
+  std::string ExamLine;  // plain parts with their line breaks as line feeds
+  std::string NameLine;
+  uint32_t Steps[3] = {0, 0, 0};
+  uint32_t StartPositions[3] = {0, 0, 0};
+  std::string Log;  // deciphered: the start stamp and the session records
+  std::string Summary;
+  std::string Closing;  // the complete mark and the finish stamp
+  std::string EchoLine;
+  std::string Echo;
+  uint32_t StartTick = 0;
+  bool HasEndTick = false;
+  uint32_t EndTick = 0;
+  std::vector<XmcEvent> Events;
+
+  XmcSection Reached = XmcSection::ExamLine;  // End when the file is whole
+  std::string Problem;                       // empty when the file is whole and sound
+  size_t ProblemOffset = 0;                  // byte offset in the file where it stops
+  bool ok() const { return Problem.empty(); }
+};
+
+// Reads the bytes of a completed-exam file with the key data in State (KeyData,
+// KeyLength). A damaged or cut-off file is read as far as it goes; Problem and
+// ProblemOffset say where and why it stops.
+XmcReading readXmc(const std::string& bytes);
+
+// The whole file as text: plain parts and deciphered runs in file order.
+std::string xmcTranscript(const XmcReading& reading);
+// Per presented question: when it was shown and how long until its answer was confirmed.
+std::string xmcTimeline(const XmcReading& reading);

@@ -1,0 +1,146 @@
+#include "session/answer_entry.h"
+
+#include <cstring>
+
+#include "console/console.h"
+#include "format/question_store.h"
+#include "result/record_text.h"
+#include "result/record_writer.h"
+
+const char* const AllWhitespaceMessage =
+    "\n\n Your answer is invalid because it is ALL whitespace. Enter at least one character.\n\n";
+
+namespace {
+
+constexpr int AnswerCapacity = 4096;
+constexpr uint8_t ReviewOn = 0x11;
+
+// Commands are whole lines, matched without regard to letter case.
+bool sameWord(const char* line, const char* command) {
+  for (; *line && *command; ++line, ++command) {
+    char c = *line >= 'A' && *line <= 'Z' ? static_cast<char>(*line + 32) : *line;
+    if (c != *command)
+      return false;
+  }
+  return *line == '\0' && *command == '\0';
+}
+
+bool isAllWhitespace(const char* line) {
+  for (; *line; ++line)
+    if (*line != ' ' && *line != '\t' && *line != '\n' && *line != '\r')
+      return false;
+  return true;
+}
+
+void writeTickRecord(const char* format, uint32_t tick, const char* text, FILE* stream) {
+  std::string record;
+  appendFormat(&record, format, tick, text);
+  writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+}
+
+}  // namespace
+
+int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
+  *firstAnswerGiven = true;
+  char answer[AnswerCapacity];
+  memset(answer, 0, sizeof answer);
+  // Room for a whole answer and the words around it.
+  char prompt[AnswerCapacity + 128];
+
+  for (;;) {
+    bool review = State.ReviewMode == ReviewOn;
+    bool skipRequested = false;
+
+    const char* prior = firstAnswer(record);
+    if (prior[0] != '\0') {
+      *firstAnswerGiven = false;
+      setConsoleAttribute(ConsoleStream::Out, 10);
+      consolePrintf(ConsoleStream::Out, "\nPrior Answer:\n\n%s\n\n", prior);
+      setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
+    }
+
+    int key = readConsoleLine(answer, AnswerCapacity, "\nAnswer?\n", review);
+    if (key != 0)
+      return key;
+
+    if (answer[0] != '\0' && isAllWhitespace(answer)) {
+      setConsoleAttribute(ConsoleStream::Err, DefaultAttribute);
+      consolePrintf(ConsoleStream::Err, "%s\n\n", AllWhitespaceMessage);
+      setConsoleAttribute(ConsoleStream::Err, DefaultAttribute);
+      char scratch;
+      askKeyChoice(&scratch, nullptr, 0, nullptr, DefaultAttribute);
+      continue;
+    }
+
+    uint32_t tick = platform().tickCount();
+
+    if (answer[0] == '\0') {
+      if (review) {
+        *firstAnswerGiven = false;
+        return AnswerStored;
+      }
+      continue;
+    }
+
+    if (sameWord(answer, "#done") || sameWord(answer, "#exit")) {
+      writeTickRecord("tck:%08X\n****** %s *****\n\n", tick, answer, stream);
+      char choice;
+      askKeyChoice(&choice, nullptr, 0,
+                   "\n\nNOTE: You have chosen to EXIT this exam - if you are SURE, answer 'Y' or "
+                   "'y'\n\n",
+                   12);
+      consoleWrite(ConsoleStream::Out, "\n\n");
+      if (choice == 'Y' || choice == 'y') {
+        *firstAnswerGiven = false;
+        State.EndReason = 2;
+        return SessionOver;
+      }
+      continue;
+    }
+
+    int attribute;
+    if (sameWord(answer, "#skip")) {
+      if (review) {
+        answer[0] = '\0';
+        showMessageAndWait(
+            "\n\nNOTE: You have attempted to SKIP this question - since you can up/dn arrow "
+            "between questions #skip is disabled.\n\nPress ENTER\n\n",
+            14);
+        continue;
+      }
+      snprintf(prompt, sizeof prompt,
+               "\n\nNOTE: You have chosen to SKIP this question - if you are SURE, answer 'Y' or "
+               "'y'\n\n");
+      attribute = 14;
+      skipRequested = true;
+    } else if (sameWord(answer, "skip")) {
+      snprintf(prompt, sizeof prompt,
+               "\n\nWARNING! You have entered 'skip' and not '#skip' - if you intended to SKIP "
+               "this question, answer 'N' or 'n' then answer '#skip' instead.\n\n");
+      attribute = 11;
+    } else {
+      snprintf(prompt, sizeof prompt, "\n\nYour Answer: \"%s\"\n\n --- Enter 'Y' or 'y' if correct.",
+               answer);
+      attribute = DefaultAttribute;
+    }
+
+    char choice;
+    askKeyChoice(&choice, "YyNn", 4, prompt, attribute);
+    consoleWrite(ConsoleStream::Out, "\n\n");
+
+    if (choice == 'Y' || choice == 'y') {
+      addAnswer(record, answer, 1);
+      writeTickRecord("tck:%08X - ANSWER CONFIRMED:\n%s\n", tick, firstAnswer(record), stream);
+      if (!skipRequested)
+        return AnswerStored;
+      if (State.SkipCount < 3)
+        return AnswerSkipped;
+      showMessageAndWait(
+          "Warning - Skip list is full. Take another shot at this question.\n\nPress ENTER to "
+          "continue ... \n\n",
+          DefaultAttribute);
+      continue;
+    }
+    writeTickRecord("tck:%08X - ANSWER REJECTED:\n%s\n", tick, firstAnswer(record), stream);
+  }
+}

@@ -1,0 +1,19 @@
+// The console dialogue for one question or sub-question.
+#pragma once
+
+#include <cstdio>
+
+#include "state/program_state.h"
+
+// Results of enterAnswer besides the navigation keys (KeyUp, KeyDown, KeyPageUp,
+// KeyPageDown, in review mode only).
+constexpr int AnswerStored = 0;
+constexpr int AnswerSkipped = 1;
+constexpr int SessionOver = -1;
+
+// Reads answers until one is confirmed, a skip is confirmed, the exam is ended or (review
+// mode) a navigation key is pressed. firstAnswerGiven ends true when the record had no answer
+// before and got one now.
+int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream);
+
+extern const char* const AllWhitespaceMessage;

@@ -1,0 +1,210 @@
+#include "session/question_order.h"
+
+#include <cstring>
+#include <new>
+
+#include "console/console.h"
+#include "crypto/key_data.h"
+#include "format/question_store.h"
+#include "result/record_text.h"
+#include "result/record_writer.h"
+#include "session/answer_entry.h"
+#include "session/time_allowance.h"
+#include "session/window_message.h"
+#include "window/question_window.h"
+
+namespace {
+
+uint32_t littleEndianWord(const uint8_t* bytes) {
+  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (uint32_t{bytes[3]} << 24);
+}
+
+const char* unitOf(float points) {
+  return points == 1.0f ? "pt" : "pts";
+}
+
+char letterOf(const SubQuestion* sub) {
+  return static_cast<char>(0x60 + (sub->Flags >> 2));
+}
+
+// The window text is cut at the window buffer's end; the records carry the whole text.
+void publishWindowText(int length) {
+  if (length < 0)
+    length = 0;
+  if (length >= QuestionTextCapacity)
+    length = QuestionTextCapacity - 1;
+  publishQuestionText(static_cast<uint32_t>(length));
+}
+
+}  // namespace
+
+QListEntry* appendQListEntry(Question* question, SubQuestion* sub) {
+  QListEntry* entry = new (std::nothrow) QListEntry;
+  if (!entry) {
+    consolePrintf(ConsoleStream::Err, "Fatal Error - Could not allocate %d bytes for QLIST object.\n\n",
+                  20);
+    endProgram(-1);
+  }
+  entry->Owner = question;
+  entry->Sub = sub;
+  entry->Previous = State.QListTail;
+  if (State.QListTail)
+    State.QListTail->Next = entry;
+  else
+    State.QListHead = entry;
+  State.QListTail = entry;
+  return entry;
+}
+
+QListEntry* buildQuestionList() {
+  uint32_t tick = platform().tickCount();
+  uint32_t n = uint32_t{State.QuestionsParsed} + 1;
+  uint32_t lower = 0;
+  uint32_t p = primeBracket(n, &lower);
+  // The walk needs a prime of at least n positions; 2 is the least that gives a step.
+  if (p < n || p < 2)
+    p = n < 2 ? 2 : n;
+
+  uint32_t start = 0;
+  uint32_t step = 1;
+  if (State.OrderMode != '+') {
+    const uint8_t* digest = State.ResultCipherState.Digest;
+    start = (littleEndianWord(digest + 1) ^ tick) % n;
+    step = ((littleEndianWord(digest + 5) ^ tick) % (p - 1)) + 1;
+  }
+
+  // The parser's pool marks are spent; here a mark means "this pool has its question".
+  memset(State.PoolMarks, 0, sizeof State.PoolMarks);
+  uint16_t number = 1;
+  int64_t made = 0;
+  uint32_t position = start;
+  do {
+    if (position >= 1 && position <= State.QuestionsParsed && position < QuestionSlotCount &&
+        State.QuestionSlots[position].Text) {
+      Question* question = &State.QuestionSlots[position];
+      bool take = true;
+      if (question->Pool != 0) {
+        if (State.PoolMarks[question->Pool] != 0)
+          take = false;
+        else
+          State.PoolMarks[question->Pool] = question->Pool;
+      }
+      if (take) {
+        if (!question->SubLink) {
+          appendQListEntry(question, nullptr)->Number = number;
+          ++made;
+        } else {
+          for (SubQuestion* sub = question->SubLink; sub; sub = sub->SubLink) {
+            appendQListEntry(question, sub)->Number = number;
+            ++made;
+          }
+        }
+        ++number;
+      }
+    }
+    position += step;
+    if (position >= p)
+      position -= p;
+  } while (position != start && made < State.QuestionLimit);
+  return State.QListHead;
+}
+
+bool isOpenEntry(const QListEntry* entry) {
+  const char* answer = firstAnswer(entry->Sub ? entry->Sub : entry->Owner);
+  if (answer[0] == '\0')
+    return true;
+  const char* skip = "#skip";
+  for (; *answer && *skip; ++answer, ++skip) {
+    char c = *answer >= 'A' && *answer <= 'Z' ? static_cast<char>(*answer + 32) : *answer;
+    if (c != *skip)
+      return false;
+  }
+  return *answer == '\0' && *skip == '\0';
+}
+
+QListEntry* findOpenEntry(bool forwards, QListEntry* start) {
+  if (!start)
+    return nullptr;
+  QListEntry* entry = start;
+  do {
+    if (isOpenEntry(entry))
+      return entry;
+    if (forwards)
+      entry = entry->Next ? entry->Next : State.QListHead;
+    else
+      entry = entry->Previous ? entry->Previous : State.QListTail;
+  } while (entry != start);
+  return nullptr;
+}
+
+void freeQuestionList() {
+  QListEntry* entry = State.QListHead;
+  while (entry) {
+    QListEntry* next = entry->Next;
+    delete entry;
+    entry = next;
+  }
+  State.QListHead = nullptr;
+  State.QListTail = nullptr;
+  State.QuestionsAnswered = 0;
+}
+
+int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
+  uint32_t tick = platform().tickCount();
+  checkTimeAllowance();
+  *firstAnswerGiven = false;
+  if (State.EndReason != 0) {
+    memcpy(State.QuestionText, "    ", 5);
+    publishMessageText(4);
+    clearScreen();
+    return SessionOver;
+  }
+
+  Question* question = entry->Owner;
+  std::string record;
+  int result;
+  if (!entry->Sub) {
+    float points = question->Points;
+    int length = snprintf(State.QuestionText, sizeof State.QuestionText,
+                          "--->  Questions Answered #%u of %u\n\n%02d. (%5.1f %s) %s\n",
+                          State.QuestionsAnswered, State.QuestionCount, entry->Number,
+                          static_cast<double>(points), unitOf(points), question->Text);
+    publishWindowText(length);
+    appendFormat(&record, "tck:%08X\n%02d. (%5.1f %s) %s\n", tick, entry->Number,
+                 static_cast<double>(points), unitOf(points), question->Text);
+    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    result = enterAnswer(firstAnswerGiven, question, stream);
+  } else {
+    SubQuestion* sub = entry->Sub;
+    float points = sub->Points;
+    int length = snprintf(
+        State.QuestionText, sizeof State.QuestionText,
+        "--->  Questions Answered #%u of %u\n\n%02d. %s\n===> SubQuestion #%u of %u\n\n%02d.%c. "
+        "(%5.1f %s) %s\n",
+        State.QuestionsAnswered, State.QuestionCount, entry->Number, question->Text,
+        sub->Flags >> 2, question->SubCount, entry->Number, letterOf(sub),
+        static_cast<double>(points), unitOf(points), sub->Text);
+    publishWindowText(length);
+    appendFormat(&record, "%02d. %s\n", entry->Number, question->Text);
+    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    record.clear();
+    appendFormat(&record, "tck:%08X\n%02d.%c. (%5.1f %s) %s\n", tick, entry->Number,
+                 letterOf(sub), static_cast<double>(points), unitOf(points), sub->Text);
+    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    result = enterAnswer(firstAnswerGiven, sub, stream);
+  }
+
+  if (result == AnswerSkipped) {
+    SkipListSlot& slot = State.SkipList[State.SkipCount];
+    slot.Owner = question;
+    slot.Sub = entry->Sub;
+    slot.Number = entry->Number;
+    ++State.SkipCount;
+    static const char* const Ordinals[4] = {"", "1st", "2nd", "3rd"};
+    consolePrintf(ConsoleStream::Out, "Added %s question to SkipList - %d remaining.\n\n",
+                  Ordinals[State.SkipCount], 3 - State.SkipCount);
+    waitForEnter();
+  }
+  clearScreen();
+  return result;
+}
