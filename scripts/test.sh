@@ -9,16 +9,22 @@ scripts/install-deps.sh
 jobs=$(nproc)
 fuzz_seconds=${VERITOR_FUZZ_SECONDS:-60}
 
+passed=0
 run_suite() {
   local dir=$1 sanitize=$2
   echo "== Test suite built with -fsanitize=$sanitize (in $dir)"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERITOR_SANITIZE="$sanitize" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+  (cd "$dir" && ctest --output-on-failure -j"$jobs") | tee "$dir/ctest.log"
+  local ran
+  ran=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")
+  passed=$((passed + ${ran:-0}))
 }
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+# Only findings inside the uninstrumented software rasteriser that SDL may load are let pass.
+export TSAN_OPTIONS=${TSAN_OPTIONS:-suppressions=$PWD/tests/window/tsan.supp}
 run_suite build-asan address,undefined
 run_suite build-tsan thread
 
@@ -27,3 +33,4 @@ if [ "$fuzz_seconds" -gt 0 ] && [ -x scripts/fuzz.sh ]; then
   scripts/fuzz.sh "$fuzz_seconds"
 fi
 echo "== All tests passed"
+echo "$passed passed, 0 failed"
