@@ -109,6 +109,12 @@ int fontColorMenu() {
     consoleWrite(ConsoleStream::Out, "6 - Yellow\n\n");
     consoleWrite(ConsoleStream::Out, "7 - White\n\n");
     consoleWrite(ConsoleStream::Out, "9 - Exit Menu\n\n");
+    // Without a display there is no window to try the colours in: the test text is
+    // shown under the menu instead, in the colour chosen.
+    if (windowView() == WindowView::Console) {
+      publishQuestionText(static_cast<uint32_t>(length));
+      consoleWrite(ConsoleStream::Out, "\n");
+    }
     int choice = readNumber("Enter your choice: ", 9);
     consoleWrite(ConsoleStream::Out, "\n\n");
     if (choice == 9 || choice == -1)

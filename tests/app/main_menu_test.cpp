@@ -1,9 +1,11 @@
 #include "app/main_menu.h"
 
 #include <string>
+#include <vector>
 
 #include "state/program_state.h"
 #include "support/scripted_test.h"
+#include "window/question_window.h"
 
 namespace {
 
@@ -79,6 +81,28 @@ TEST_F(MainMenuTest, TheColourMenuKeepsTheColourOnEightAndZeroAndLeavesOnMinusOn
   EXPECT_EQ(fontColorMenu(), 0);
   EXPECT_EQ(State.ColorChoice, 6);
   EXPECT_EQ(State.TestScreenActive, 0);
+}
+
+TEST_F(MainMenuTest, WithoutADisplayTheColourMenuShowsTheTestTextInTheChosenColour) {
+  setWindowView(WindowView::Console);
+  console.setConsoleColumns(250);
+  console.typeLine("3");
+  console.typeLine("9");
+  EXPECT_EQ(fontColorMenu(), 0);
+  const std::string testText =
+      "This is a test screen for you to determine an optimal FONT/SCREEN color. (stuff in "
+      "parentheses will be kept together) as well as \"quotes\" and <one>,{ braces }, and "
+      "[brackets ]  0123456789 00 11 22 AA BB CC !@#$%^&*+\n";
+  std::string text = out();
+  size_t second = text.rfind(ColorItems + testText + "\n" + Prompt);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_NE(text.rfind(ColorItems + testText, second - 1), std::string::npos);
+  // Yellow at first, then red once 3 is chosen.
+  std::vector<int> colours;
+  for (const WrittenPiece& piece : console.pieces())
+    if (piece.Text.find("This is a test screen") != std::string::npos)
+      colours.push_back(piece.Attribute);
+  EXPECT_EQ(colours, (std::vector<int>{14, 14, 12}));
 }
 
 TEST_F(MainMenuTest, HelpShowsItsTextAndWaitsForEnter) {
