@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "format/exam_header.h"
+#include "format/line_scan.h"
 #include "format/question_store.h"
 #include "format/text_number.h"
 
@@ -19,10 +20,6 @@ constexpr size_t AnswerLineLimit = 4092;
 // The index of a sub-question has six bits in its record's flags.
 constexpr int MaxSubQuestionsPerQuestion = 63;
 constexpr int NoPoints = -1;
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
 
 int firstSignificant(const char* line) {
   int i = 0;
@@ -41,23 +38,6 @@ bool isChoiceLetter(char c) {
 
 bool isAnswerMark(char c) {
   return c == '&' || c == '!';
-}
-
-// Moves count characters on, never past the end of the line.
-int passCharacters(const char* line, int pos, int count) {
-  while (count > 0 && line[pos] != '\0') {
-    ++pos;
-    --count;
-  }
-  return pos;
-}
-
-// The position of c among the count characters from pos on, or -1.
-int findWithin(const char* line, int pos, char c, int count) {
-  for (int k = 0; k < count && line[pos + k] != '\0'; ++k)
-    if (line[pos + k] == c)
-      return pos + k;
-  return -1;
 }
 
 // Block comments: "/*" at the start of a line hides everything up to the next "*/".
@@ -135,7 +115,7 @@ struct BlockText {
 // and the blanks that follow. Sets points from the text after the '('.
 int readPoints(const char* line, int open, float* points, const char* missingClose) {
   *points = textToFloat(line + open + 1);
-  int close = findWithin(line, passCharacters(line, open, 2), ')', 10);
+  int close = static_cast<int>(findWithin(line, passCharacters(line, open, 2), ')', 10));
   if (close < 0)
     reportSyntaxError(line, missingClose);
   int text = close + 1;
@@ -216,7 +196,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
         handBack(callerLine, line);
         return;
       }
-      int open = findWithin(line, passCharacters(line, i, 1), '(', 8);
+      int open = static_cast<int>(findWithin(line, passCharacters(line, i, 1), '(', 8));
       if (open < 0)
         reportSyntaxError(line, "Subquestion with zero points.\n");
       float points = 0;
@@ -314,7 +294,7 @@ int parseQuestions() {
       int number = textToInt(line + i) & 0xFFFF;
       if (number == 0)
         reportSyntaxError(line + i, "Failed to get question number.\n");
-      int dot = findWithin(line, passCharacters(line, i, 1), '.', 5);
+      int dot = static_cast<int>(findWithin(line, passCharacters(line, i, 1), '.', 5));
       if (dot < 0)
         reportSyntaxError(line, "Failed to find '.' after question number.\n");
       int at = dot + 1;
