@@ -111,6 +111,17 @@ struct BlockText {
   endProgram(-1);
 }
 
+// A choice or an answer line before the question's first sub-question belongs to
+// nothing: it is passed over, with a warning that shows the line and its question.
+void warnWithoutSubQuestion(const char* found, int number, const char* line,
+                            const Question* question) {
+  consolePrintf(ConsoleStream::Err,
+                "Warning! - Q#%d - Found %s without a subquestion: Format "
+                "Q#.lowercase. (x pts)\n%s\n",
+                number, found, line);
+  consolePrintf(ConsoleStream::Err, "Question: %s\n", question->Text);
+}
+
 // Where the text of a question or sub-question line begins: after the ')' of its points
 // and the blanks that follow. Sets points from the text after the '('.
 int readPoints(const char* line, int open, float* points, const char* missingClose) {
@@ -214,11 +225,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       appendQuestionLine(current ? current : question, line + i);
     } else if (isChoiceLetter(line[i])) {
       if (!current) {
-        consolePrintf(ConsoleStream::Err,
-                      "Warning! - Q#%d - Found multiple choices without a subquestion: Format "
-                      "Q#.lowercase. (x pts)\n%s\n",
-                      number, line);
-        consolePrintf(ConsoleStream::Err, "Question: %s\n", question->Text);
+        warnWithoutSubQuestion("multiple choices", number, line, question);
       } else {
         parseChoiceBlock(current, "   ", line, i);
         if (line[0] == '\0')
@@ -227,11 +234,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       }
     } else if (isAnswerMark(line[i])) {
       if (!current) {
-        consolePrintf(ConsoleStream::Err,
-                      "Warning! - Q#%d - Found (a)n (non)answer without a subquestion: Format "
-                      "Q#.lowercase. (x pts)\n%s\n",
-                      number, line);
-        consolePrintf(ConsoleStream::Err, "Question: %s\n", question->Text);
+        warnWithoutSubQuestion("(a)n (non)answer", number, line, question);
       } else {
         cutAnswerLine(line);
         addAnswer(current, line + i, 0);
