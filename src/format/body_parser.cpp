@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "format/exam_header.h"
+#include "format/line_scan.h"
 #include "format/question_store.h"
 #include "format/text_number.h"
 
@@ -19,10 +20,6 @@ constexpr size_t AnswerLineLimit = 4092;
 // The index of a sub-question has six bits in its record's flags.
 constexpr int MaxSubQuestionsPerQuestion = 63;
 constexpr int NoPoints = -1;
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
 
 int firstSignificant(const char* line) {
   int i = 0;
@@ -41,23 +38,6 @@ bool isChoiceLetter(char c) {
 
 bool isAnswerMark(char c) {
   return c == '&' || c == '!';
-}
-
-// Moves count characters on, never past the end of the line.
-int passCharacters(const char* line, int pos, int count) {
-  while (count > 0 && line[pos] != '\0') {
-    ++pos;
-    --count;
-  }
-  return pos;
-}
-
-// The position of c among the count characters from pos on, or -1.
-int findWithin(const char* line, int pos, char c, int count) {
-  for (int k = 0; k < count && line[pos + k] != '\0'; ++k)
-    if (line[pos + k] == c)
-      return pos + k;
-  return -1;
 }
 
 // Block comments: "/*" at the start of a line hides everything up to the next "*/".
@@ -131,11 +111,22 @@ struct BlockText {
   endProgram(-1);
 }
 
+// A choice or an answer line before the question's first sub-question belongs to
+// nothing: it is passed over, with a warning that shows the line and its question.
+void warnWithoutSubQuestion(const char* found, int number, const char* line,
+                            const Question* question) {
+  consolePrintf(ConsoleStream::Err,
+                "Warning! - Q#%d - Found %s without a subquestion: Format "
+                "Q#.lowercase. (x pts)\n%s\n",
+                number, found, line);
+  consolePrintf(ConsoleStream::Err, "Question: %s\n", question->Text);
+}
+
 // Where the text of a question or sub-question line begins: after the ')' of its points
 // and the blanks that follow. Sets points from the text after the '('.
 int readPoints(const char* line, int open, float* points, const char* missingClose) {
   *points = textToFloat(line + open + 1);
-  int close = findWithin(line, passCharacters(line, open, 2), ')', 10);
+  int close = static_cast<int>(findWithin(line, passCharacters(line, open, 2), ')', 10));
   if (close < 0)
     reportSyntaxError(line, missingClose);
   int text = close + 1;
@@ -216,7 +207,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
         handBack(callerLine, line);
         return;
       }
-      int open = findWithin(line, passCharacters(line, i, 1), '(', 8);
+      int open = static_cast<int>(findWithin(line, passCharacters(line, i, 1), '(', 8));
       if (open < 0)
         reportSyntaxError(line, "Subquestion with zero points.\n");
       float points = 0;
@@ -234,11 +225,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       appendQuestionLine(current ? current : question, line + i);
     } else if (isChoiceLetter(line[i])) {
       if (!current) {
-        consolePrintf(ConsoleStream::Err,
-                      "Warning! - Q#%d - Found multiple choices without a subquestion: Format "
-                      "Q#.lowercase. (x pts)\n%s\n",
-                      number, line);
-        consolePrintf(ConsoleStream::Err, "Question: %s\n", question->Text);
+        warnWithoutSubQuestion("multiple choices", number, line, question);
       } else {
         parseChoiceBlock(current, "   ", line, i);
         if (line[0] == '\0')
@@ -247,11 +234,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       }
     } else if (isAnswerMark(line[i])) {
       if (!current) {
-        consolePrintf(ConsoleStream::Err,
-                      "Warning! - Q#%d - Found (a)n (non)answer without a subquestion: Format "
-                      "Q#.lowercase. (x pts)\n%s\n",
-                      number, line);
-        consolePrintf(ConsoleStream::Err, "Question: %s\n", question->Text);
+        warnWithoutSubQuestion("(a)n (non)answer", number, line, question);
       } else {
         cutAnswerLine(line);
         addAnswer(current, line + i, 0);
@@ -314,7 +297,7 @@ int parseQuestions() {
       int number = textToInt(line + i) & 0xFFFF;
       if (number == 0)
         reportSyntaxError(line + i, "Failed to get question number.\n");
-      int dot = findWithin(line, passCharacters(line, i, 1), '.', 5);
+      int dot = static_cast<int>(findWithin(line, passCharacters(line, i, 1), '.', 5));
       if (dot < 0)
         reportSyntaxError(line, "Failed to find '.' after question number.\n");
       int at = dot + 1;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/console.h"
+#include "format/line_scan.h"
 #include "format/text_number.h"
 #include "state/program_state.h"
 
@@ -12,36 +13,6 @@ namespace {
 // The header is read from a 1,024-byte line of the exam file.
 constexpr size_t HeaderCapacity = 1024;
 constexpr uint32_t LongestTimeLimit = 3000;  // minutes: 50 hours
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-size_t skipBlanks(const char* line, size_t pos) {
-  while (isBlank(line[pos]))
-    ++pos;
-  return pos;
-}
-
-// Moves count characters on, but never past the end of the line: the fixed-width
-// separators are passed unexamined, and a header cut short must not send the parser
-// beyond its terminator.
-size_t passCharacters(const char* line, size_t pos, size_t count) {
-  while (count > 0 && line[pos] != '\0') {
-    ++pos;
-    --count;
-  }
-  return pos;
-}
-
-// The position of c among the count characters from pos on, or -1 when the line ends
-// first or c is not there.
-long findWithin(const char* line, size_t pos, char c, size_t count) {
-  for (size_t k = 0; k < count && line[pos + k] != '\0'; ++k)
-    if (line[pos + k] == c)
-      return static_cast<long>(pos + k);
-  return -1;
-}
 
 // Cuts the line at end and copies the text from start into field. The search windows
 // keep each text within its field; the copy is bounded all the same.

@@ -24,6 +24,19 @@ int findCloser(const char* buffer, int open, char closer) {
   return -1;
 }
 
+// Ends the line at its last blank (breakPoint), or, when it has none, cuts it at
+// position: a word longer than the line goes on where it was cut.
+void endLineBefore(char* buffer, int breakPoint, int position, int* end, int* next) {
+  if (breakPoint >= 0) {
+    buffer[breakPoint] = '\0';
+    *end = breakPoint;
+    *next = breakPoint + 1;
+  } else {
+    *end = position;
+    *next = position;
+  }
+}
+
 }  // namespace
 
 void layoutQuestionText(const char* text, int rows, int columns, QuestionLayout* layout) {
@@ -52,15 +65,7 @@ void layoutQuestionText(const char* text, int rows, int columns, QuestionLayout*
     for (;;) {
       int count = position - start;
       if (count >= columns) {
-        if (breakPoint >= 0) {
-          buffer[breakPoint] = '\0';
-          end = breakPoint;
-          next = breakPoint + 1;
-        } else {
-          // A hard cut: a word longer than the line goes on where it was cut.
-          end = position;
-          next = position;
-        }
+        endLineBefore(buffer, breakPoint, position, &end, &next);
         break;
       }
       char c = buffer[position];
@@ -99,14 +104,7 @@ void layoutQuestionText(const char* text, int rows, int columns, QuestionLayout*
         continue;
       }
       // The group does not fit on what is left of this line: end the line before it.
-      if (breakPoint >= 0) {
-        buffer[breakPoint] = '\0';
-        end = breakPoint;
-        next = breakPoint + 1;
-      } else {
-        end = position;
-        next = position;
-      }
+      endLineBefore(buffer, breakPoint, position, &end, &next);
       if (groupLength >= columns) {
         resumeAt = position + 1;
       } else if (position - next + groupLength <= columns) {

@@ -37,30 +37,30 @@ TEST_F(KeyDataTest, EmbeddedKeyHasItsLength) {
   EXPECT_EQ(State.KeyLength, 65537u);
 }
 
+// The prime at or above a size, and the one at or below it.
 TEST_F(KeyDataTest, PrimeBracket) {
-  uint32_t lower = 0;
-  EXPECT_EQ(primeBracket(2, &lower), 2u);
-  EXPECT_EQ(lower, 1u);
-  EXPECT_EQ(primeBracket(3, &lower), 3u);
-  EXPECT_EQ(lower, 2u);
-  EXPECT_EQ(primeBracket(7, &lower), 7u);
-  EXPECT_EQ(lower, 5u);
-  EXPECT_EQ(primeBracket(10, &lower), 11u);
-  EXPECT_EQ(lower, 7u);
-  EXPECT_EQ(primeBracket(11, &lower), 11u);
-  EXPECT_EQ(lower, 7u);
-  EXPECT_EQ(primeBracket(65537, &lower), 65537u);
-  EXPECT_EQ(lower, 65521u);
-  EXPECT_EQ(primeBracket(100, &lower), 101u);
-  EXPECT_EQ(lower, 97u);
-  EXPECT_EQ(primeBracket(1299710, &lower), 1299721u);
-  EXPECT_EQ(lower, 1299709u);
-  EXPECT_EQ(primeBracket(2750159, &lower), 2750159u);
-  EXPECT_EQ(lower, 2750159u);
-  EXPECT_EQ(primeBracket(3000000, &lower), 3000017u);
-  EXPECT_EQ(lower, 2999999u);
-  EXPECT_EQ(primeBracket(2999999, &lower), 2999999u);
-  EXPECT_EQ(lower, 2999999u);
+  struct Case {
+    uint32_t Size;
+    uint32_t Upper;
+    uint32_t Lower;
+  } cases[] = {
+      {2, 2, 1},
+      {3, 3, 2},
+      {7, 7, 5},
+      {10, 11, 7},
+      {11, 11, 7},
+      {65537, 65537, 65521},
+      {100, 101, 97},
+      {1299710, 1299721, 1299709},
+      {2750159, 2750159, 2750159},
+      {3000000, 3000017, 2999999},
+      {2999999, 2999999, 2999999},
+  };
+  for (const Case& c : cases) {
+    uint32_t lower = 0;
+    EXPECT_EQ(primeBracket(c.Size, &lower), c.Upper) << c.Size;
+    EXPECT_EQ(lower, c.Lower) << c.Size;
+  }
 }
 
 TEST_F(KeyDataTest, KeyFileLengthIsThePrimeBelowItsSize) {

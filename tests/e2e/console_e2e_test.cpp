@@ -1,35 +1,28 @@
 // The real program on a pseudo-terminal, typed at as a person would, and with its
 // input and output redirected to files.
 #include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "e2e/pty_program.h"
+
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 const std::string Binary = std::string(VERITOR_BINARY_DIR) + "/veritor";
 const char* const EndOfInputMessage =
     "\n\nError - The keyboard input has ended, so the program cannot go on.\n\n";
-
-// A person reads the prompt before answering; the program swallows a line end that
-// comes within 200 ms of a prompt.
-void think() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-}
 
 std::string readFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -54,11 +47,6 @@ int waitForExit(pid_t pid, int timeoutMs, int* status) {
   }
 }
 
-bool sameModes(const struct termios& a, const struct termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
-
 class TempDir {
  public:
   TempDir() {
@@ -76,125 +64,9 @@ class TempDir {
   std::string path_;
 };
 
-// The program running on a pseudo-terminal of its own.
-class PtyRun {
- public:
-  explicit PtyRun(const std::string& dir, bool noColour = false) {
-    int sync[2];
-    if (pipe(sync) != 0)
-      return;
-    struct winsize size = {40, 120, 0, 0};
-    pid_ = forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ == 0) {
-      // Wait until the parent has noted the terminal's modes as the program finds them.
-      close(sync[1]);
-      char c;
-      while (read(sync[0], &c, 1) > 0) {
-      }
-      if (chdir(dir.c_str()) != 0)
-        _exit(126);
-      setenv("TERM", "xterm", 1);
-      if (noColour)
-        setenv("NO_COLOR", "1", 1);
-      else
-        unsetenv("NO_COLOR");
-      execl(Binary.c_str(), Binary.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(sync[0]);
-    tcgetattr(master_, &before_);
-    close(sync[1]);
-  }
-  ~PtyRun() {
-    if (pid_ > 0 && !ended_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (master_ >= 0)
-      close(master_);
-  }
-
-  void sendSignal(int signo) { kill(pid_, signo); }
-
-  bool started() const { return pid_ > 0 && master_ >= 0; }
-
-  // Reads until text appears after what was already matched; false after the time-out.
-  bool waitFor(const std::string& text, int timeoutMs = 5000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      size_t at = output_.find(text, matched_);
-      if (at != std::string::npos) {
-        matched_ = at + text.size();
-        return true;
-      }
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      deadline - std::chrono::steady_clock::now())
-                      .count();
-      if (left <= 0)
-        return false;
-      struct pollfd p = {master_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0)
-        continue;
-      char chunk[4096];
-      ssize_t n = read(master_, chunk, sizeof chunk);
-      if (n <= 0)
-        return false;  // the program has gone
-      output_.append(chunk, static_cast<size_t>(n));
-    }
-  }
-
-  void type(const std::string& keys) {
-    ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-  }
-
-  // Waits for the program to end, keeping what it still writes; -1 when it did not end
-  // in time (it is killed then).
-  int wait(int* status) {
-    ended_ = true;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    bool open = true;
-    for (;;) {
-      if (open) {
-        struct pollfd p = {master_, POLLIN, 0};
-        if (poll(&p, 1, 20) > 0) {
-          char chunk[4096];
-          ssize_t n = read(master_, chunk, sizeof chunk);
-          if (n > 0)
-            output_.append(chunk, static_cast<size_t>(n));
-          else
-            open = false;
-          continue;
-        }
-      } else {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-      if (waitpid(pid_, status, WNOHANG) == pid_)
-        return 0;
-      if (std::chrono::steady_clock::now() > deadline) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, status, 0);
-        return -1;
-      }
-    }
-  }
-
-  bool modesRestored() const {
-    struct termios after;
-    if (tcgetattr(master_, &after) != 0)
-      return false;
-    return sameModes(before_, after);
-  }
-
-  const std::string& output() const { return output_; }
-
- private:
-  pid_t pid_ = -1;
-  int master_ = -1;
-  bool ended_ = false;
-  struct termios before_ {};
-  std::string output_;
-  size_t matched_ = 0;
-};
+// The colour choice the program is started with on the terminal.
+const std::vector<EnvSetting> InColour = {{"NO_COLOR", nullptr}};
+const std::vector<EnvSetting> WithoutColour = {{"NO_COLOR", "1"}};
 
 // Runs the program with standard input from a file and both outputs into files.
 int runRedirected(const std::string& dir, const std::string& input, std::string* out,
@@ -229,7 +101,7 @@ int runRedirected(const std::string& dir, const std::string& input, std::string*
 
 TEST(ConsoleEndToEnd, AStudentIdentifiesReadsHelpAndLeaves) {
   TempDir dir;
-  PtyRun run(dir.path());
+  PtyProgram run(Binary, dir.path(), InColour);
   ASSERT_TRUE(run.started());
 
   ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
@@ -275,7 +147,7 @@ TEST(ConsoleEndToEnd, AStudentIdentifiesReadsHelpAndLeaves) {
 
 TEST(ConsoleEndToEnd, TheTerminalsKeysActAsTheConsoleKeys) {
   TempDir dir;
-  PtyRun run(dir.path());
+  PtyProgram run(Binary, dir.path(), InColour);
   ASSERT_TRUE(run.started());
   ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
   // Left deletes, Right types a blank; Home, Delete, Up, End, Insert and Page Up are
@@ -296,7 +168,7 @@ TEST(ConsoleEndToEnd, TheTerminalsKeysActAsTheConsoleKeys) {
 
 TEST(ConsoleEndToEnd, ATerminationSignalMidLineLeavesTheTerminalAsItWas) {
   TempDir dir;
-  PtyRun run(dir.path());
+  PtyProgram run(Binary, dir.path(), InColour);
   ASSERT_TRUE(run.started());
   ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
   run.type("Do");
@@ -310,7 +182,7 @@ TEST(ConsoleEndToEnd, ATerminationSignalMidLineLeavesTheTerminalAsItWas) {
 
 TEST(ConsoleEndToEnd, EndOfInputFromTheKeyboardEndsWithStatus255) {
   TempDir dir;
-  PtyRun run(dir.path());
+  PtyProgram run(Binary, dir.path(), InColour);
   ASSERT_TRUE(run.started());
   ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
   run.type("Doe\x03\x1a\rJo\rabc123\r");  // Ctrl+C and Ctrl+Z lose no key
@@ -329,7 +201,7 @@ TEST(ConsoleEndToEnd, EndOfInputFromTheKeyboardEndsWithStatus255) {
 
 TEST(ConsoleEndToEnd, WithoutColourTheTerminalGetsNoColourCodes) {
   TempDir dir;
-  PtyRun run(dir.path(), true);
+  PtyProgram run(Binary, dir.path(), WithoutColour);
   ASSERT_TRUE(run.started());
   ASSERT_TRUE(run.waitFor("Enter your Last Name: ")) << run.output();
   think();

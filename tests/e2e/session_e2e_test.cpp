@@ -1,31 +1,23 @@
 // The real program takes the demo exam on a pseudo-terminal, and veritor-author reads the
 // completed-exam file it leaves, also when the program is killed in the middle.
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include "e2e/pty_program.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
+#include <vector>
 
 namespace {
 
 const std::string Veritor = std::string(VERITOR_BINARY_DIR) + "/veritor";
 const std::string Author = std::string(VERITOR_BINARY_DIR) + "/veritor-author";
 const std::string DemoExam = std::string(VERITOR_BINARY_DIR) + "/samples/DemoExam.exm";
-
-// A person reads the prompt before answering; the program swallows a line end that
-// comes within 200 ms of a prompt.
-void think() {
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-}
 
 class ExamFolder {
  public:
@@ -51,115 +43,63 @@ class ExamFolder {
   std::string path_;
 };
 
+// No display: the question window is the console view.
+const std::vector<EnvSetting> NoDisplay = {
+    {"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"NO_COLOR", "1"}};
+
+// The student at the terminal: reads each prompt before typing.
 class Student {
  public:
-  explicit Student(const std::string& dir) {
-    struct winsize size = {40, 120, 0, 0};
-    pid_ = forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ == 0) {
-      if (chdir(dir.c_str()) != 0)
-        _exit(126);
-      // No display: the question window is the console view.
-      unsetenv("DISPLAY");
-      unsetenv("WAYLAND_DISPLAY");
-      setenv("TERM", "xterm", 1);
-      setenv("NO_COLOR", "1", 1);
-      execl(Veritor.c_str(), Veritor.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~Student() {
-    if (pid_ > 0 && !ended_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (master_ >= 0)
-      close(master_);
-  }
+  explicit Student(const std::string& dir) : program_(Veritor, dir, NoDisplay) {}
 
-  bool waitFor(const std::string& text, int timeoutMs = 10000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      size_t at = output_.find(text, matched_);
-      if (at != std::string::npos) {
-        matched_ = at + text.size();
-        return true;
-      }
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      deadline - std::chrono::steady_clock::now())
-                      .count();
-      if (left <= 0)
-        return false;
-      struct pollfd p = {master_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0)
-        continue;
-      char chunk[4096];
-      ssize_t n = read(master_, chunk, sizeof chunk);
-      if (n <= 0)
-        return false;
-      output_.append(chunk, static_cast<size_t>(n));
-    }
-  }
+  bool waitFor(const std::string& text) { return program_.waitFor(text, 10000); }
 
   void type(const std::string& keys) {
     think();
-    ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    program_.type(keys);
   }
 
   // Identity, the menu's Take Exam, the demo exam and its password, up to the first question.
   void startDemoExam() {
-    ASSERT_TRUE(waitFor("Enter your Last Name: ")) << output_;
+    ASSERT_TRUE(waitFor("Enter your Last Name: ")) << output();
     type("Doe\r");
-    ASSERT_TRUE(waitFor("Enter your First Name: ")) << output_;
+    ASSERT_TRUE(waitFor("Enter your First Name: ")) << output();
     type("Jane\r");
-    ASSERT_TRUE(waitFor("Enter your abc123: ")) << output_;
+    ASSERT_TRUE(waitFor("Enter your abc123: ")) << output();
     type("abc123\r");
-    ASSERT_TRUE(waitFor("Y(y) / N(n): ")) << output_;
+    ASSERT_TRUE(waitFor("Y(y) / N(n): ")) << output();
     type("y\r");
-    ASSERT_TRUE(waitFor("Enter your choice: ")) << output_;
+    ASSERT_TRUE(waitFor("Enter your choice: ")) << output();
     type("3\r");
-    ASSERT_TRUE(waitFor("enter 1 to continue.")) << output_;
+    ASSERT_TRUE(waitFor("enter 1 to continue.")) << output();
     type("1\r");
-    ASSERT_TRUE(waitFor("Enter the exam password:")) << output_;
+    ASSERT_TRUE(waitFor("Enter the exam password:")) << output();
     type("demo2026\r");
-    ASSERT_TRUE(waitFor("PRESS ENTER TO BEGIN EXAM")) << output_;
+    ASSERT_TRUE(waitFor("PRESS ENTER TO BEGIN EXAM")) << output();
     type("\r");
-    ASSERT_TRUE(waitFor("START TIME:")) << output_;
+    ASSERT_TRUE(waitFor("START TIME:")) << output();
   }
 
   void answerNext(const std::string& answer) {
-    ASSERT_TRUE(waitFor("\nAnswer?")) << output_;
+    ASSERT_TRUE(waitFor("\nAnswer?")) << output();
     type(answer + "\r");
-    ASSERT_TRUE(waitFor("Enter 'Y' or 'y' if correct.")) << output_;
+    ASSERT_TRUE(waitFor("Enter 'Y' or 'y' if correct.")) << output();
     type("y\r");
   }
 
   int finish() {
     int status = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (waitpid(pid_, &status, WNOHANG) != pid_) {
-      if (std::chrono::steady_clock::now() > deadline)
-        return -1000;
-      waitFor("\x01", 50);  // keeps the terminal drained
-    }
-    ended_ = true;
+    if (program_.wait(&status, 10000) != 0)
+      return -1000;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -2000;
   }
 
-  void killNow() {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    ended_ = true;
-  }
+  void killNow() { program_.killNow(); }
 
-  const std::string& output() const { return output_; }
+  const std::string& output() const { return program_.output(); }
 
  private:
-  pid_t pid_ = -1;
-  int master_ = -1;
-  bool ended_ = false;
-  std::string output_;
-  size_t matched_ = 0;
+  PtyProgram program_;
 };
 
 // Runs veritor-author read; returns its exit status with its standard output and error.

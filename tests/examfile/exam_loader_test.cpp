@@ -11,6 +11,7 @@
 #include "examfile/exam_writer.h"
 #include "format/question_store.h"
 #include "session/exam_session.h"
+#include "support/file_time_at.h"
 #include "support/scripted_test.h"
 
 namespace {
@@ -37,18 +38,6 @@ const char* const Body =
 
 const char* const ResultName =
     "FallZ2026_CSZ1234_MidtermZExam_00__XMC_abc123_CompletedBy.xmc";
-
-FileTime at(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute) {
-  SystemTime time;
-  time.Year = year;
-  time.Month = month;
-  time.Day = day;
-  time.Hour = hour;
-  time.Minute = minute;
-  FileTime out = 0;
-  systemTimeToFileTime(time, &out);
-  return out;
-}
 
 // What the session was handed.
 struct SessionCall {
@@ -133,7 +122,7 @@ class ExamLoaderTest : public ScriptedTest {
     return out;
   }
 
-  static inline const FileTime Now = at(2026, 3, 1, 12, 0);
+  static inline const FileTime Now = fileTimeAt(2026, 3, 1, 12, 0);
   static constexpr const char* ExamName = "MidtermExam.exm";
   ExamFileOptions options;
   TempFolder folder;

@@ -4,25 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "support/file_time_at.h"
 #include "support/scripted_test.h"
 
 namespace {
 
 constexpr FileTime Second = 10000000ULL;
-
-FileTime at(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute,
-            uint16_t second = 0) {
-  SystemTime time;
-  time.Year = year;
-  time.Month = month;
-  time.Day = day;
-  time.Hour = hour;
-  time.Minute = minute;
-  time.Second = second;
-  FileTime out = 0;
-  systemTimeToFileTime(time, &out);
-  return out;
-}
 
 }  // namespace
 
@@ -85,7 +72,7 @@ TEST_F(ExpiryCheckTest, RecordKeepsTheFourNewestNewestFirst) {
 }
 
 TEST_F(ExpiryCheckTest, ThreeNewerFilesAreNoClockResetFourAre) {
-  const FileTime load = at(2026, 3, 1, 12, 0);
+  const FileTime load = fileTimeAt(2026, 3, 1, 12, 0);
   scanFilesDated({load + Second, load + 2 * Second, load + 3 * Second, load - Second});
   EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 0);
 
@@ -100,14 +87,14 @@ TEST_F(ExpiryCheckTest, ThreeNewerFilesAreNoClockResetFourAre) {
 
 // With the clock check off, the scan's findings do not count.
 TEST_F(ExpiryCheckTest, ClockCheckOffOnlyExpiryDecides) {
-  const FileTime load = at(2026, 3, 1, 12, 0);
+  const FileTime load = fileTimeAt(2026, 3, 1, 12, 0);
   scanFilesDated({load + Second, load + 2 * Second, load + 3 * Second, load + 4 * Second});
   EXPECT_EQ(check("2030/01/01::00:00:00", load, ' '), 0);
   EXPECT_FALSE(State.ScanKeepRunning.load());
 }
 
 TEST_F(ExpiryCheckTest, ExpiresOneSecondAfterTheInstant) {
-  const FileTime expiry = at(2026, 6, 30, 23, 59);
+  const FileTime expiry = fileTimeAt(2026, 6, 30, 23, 59);
   EXPECT_EQ(check("2026/06/30::23:59:00", expiry), 0);
   EXPECT_EQ(check("2026/06/30::23:59:00", expiry + Second), 1);
   // The seconds digits are not read.
@@ -116,7 +103,7 @@ TEST_F(ExpiryCheckTest, ExpiresOneSecondAfterTheInstant) {
 }
 
 TEST_F(ExpiryCheckTest, ExpiryIsLocalTime) {
-  const FileTime localInstant = at(2026, 6, 30, 12, 0);
+  const FileTime localInstant = fileTimeAt(2026, 6, 30, 12, 0);
   // Two hours east of UTC: local noon is 10:00 UTC.
   console.setUtcOffsetMinutes(120);
   EXPECT_EQ(check("2026/06/30::12:00:00", localInstant - 2 * 3600 * Second), 0);
@@ -128,17 +115,17 @@ TEST_F(ExpiryCheckTest, ExpiryIsLocalTime) {
 }
 
 TEST_F(ExpiryCheckTest, DateThatDoesNotExistNeverExpires) {
-  const FileTime load = at(2026, 3, 1, 12, 0);
+  const FileTime load = fileTimeAt(2026, 3, 1, 12, 0);
   EXPECT_EQ(check("9999/99/99::99:99:00", load), 0);
   EXPECT_EQ(check("2026/02/30::00:00:00", load), 0);
   EXPECT_EQ(check("2026/01/01::25:00:00", load), 0);
 }
 
 TEST_F(ExpiryCheckTest, NowPlusMinutes) {
-  console.setUtc(at(2026, 3, 1, 12, 0));
+  console.setUtc(fileTimeAt(2026, 3, 1, 12, 0));
   FileTime later = 0;
   nowPlusMinutes(&later, 17);
-  EXPECT_EQ(later, at(2026, 3, 1, 12, 17));
+  EXPECT_EQ(later, fileTimeAt(2026, 3, 1, 12, 17));
 }
 
 TEST_F(ExpiryCheckTest, InitSetsTheExamRecordsToTheirDefaults) {
@@ -183,7 +170,7 @@ TEST_F(ExpiryCheckTest, SelectScanFolder) {
 }
 
 TEST_F(ExpiryCheckTest, ScanDescendsIntoFolders) {
-  const FileTime load = at(2026, 3, 1, 12, 0);
+  const FileTime load = fileTimeAt(2026, 3, 1, 12, 0);
   std::filesystem::create_directories(folder.file("a/b"));
   for (const char* name : {"a/one", "a/b/two", "a/b/three", "four"}) {
     folder.write(name, "x");

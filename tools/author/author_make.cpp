@@ -7,6 +7,7 @@
 #include <string>
 
 #include "author.h"
+#include "author_arguments.h"
 #include "author_support.h"
 #include "examfile/exam_loader.h"
 #include "examfile/exam_writer.h"
@@ -44,19 +45,7 @@ const char* const MakeUsage =
 // Longest header line the loader reads: 1,023 characters with its line feed.
 constexpr size_t HeaderLineLimit = 1022;
 
-int usageError(const char* format, const char* detail) {
-  fputs("veritor-author make: ", stderr);
-  fprintf(stderr, format, detail);
-  fputs("\n(see 'veritor-author make --help')\n", stderr);
-  return 2;
-}
-
-int refused(const char* format, const char* detail) {
-  fputs("veritor-author make: ", stderr);
-  fprintf(stderr, format, detail);
-  fputc('\n', stderr);
-  return 1;
-}
+const char* const Command = "make";
 
 bool onOff(const std::string& value, bool* out) {
   if (value == "on" || value == "off") {
@@ -107,93 +96,69 @@ int authorMake(int argc, char** argv) {
   std::string input, output, keyFile, password, expiry = "9999/12/31::23:59:59";
   std::string order = "shuffled", clockCheck = "on", review = "off", counter = "255";
   bool havePassword = false;
-  for (int i = 0; i < argc; ++i) {
-    bool missing = false;
-    std::string* target = nullptr;
-    std::string value;
-    const char* name = argv[i];
-    if (strcmp(name, "--help") == 0 || strcmp(name, "-h") == 0) {
-      fputs(MakeUsage, stdout);
-      return 0;
-    }
-    if (takeOption(argc, argv, &i, "--password", &value, &missing)) {
-      target = &password;
-      havePassword = true;
-    } else if (takeOption(argc, argv, &i, "--expires", &value, &missing)) {
-      target = &expiry;
-    } else if (takeOption(argc, argv, &i, "--order", &value, &missing)) {
-      target = &order;
-    } else if (takeOption(argc, argv, &i, "--clock-check", &value, &missing)) {
-      target = &clockCheck;
-    } else if (takeOption(argc, argv, &i, "--review", &value, &missing)) {
-      target = &review;
-    } else if (takeOption(argc, argv, &i, "--counter", &value, &missing)) {
-      target = &counter;
-    } else if (takeOption(argc, argv, &i, "--key", &value, &missing)) {
-      target = &keyFile;
-    } else if (takeOption(argc, argv, &i, "-o", &value, &missing)) {
-      target = &output;
-    } else if (name[0] == '-' && name[1] != '\0') {
-      return usageError("unknown option '%s'", name);
-    } else if (input.empty()) {
-      input = name;
-      continue;
-    } else {
-      return usageError("more than one exam text given ('%s')", name);
-    }
-    if (missing)
-      return usageError("option %s needs a value", name);
-    *target = value;
-  }
-
-  if (input.empty())
-    return usageError("%sno exam text given", "");
+  int status = parseAuthorArguments(Command, MakeUsage, "exam text", argc, argv,
+                                    {{"--password", &password, &havePassword},
+                                     {"--expires", &expiry},
+                                     {"--order", &order},
+                                     {"--clock-check", &clockCheck},
+                                     {"--review", &review},
+                                     {"--counter", &counter},
+                                     {"--key", &keyFile},
+                                     {"-o", &output}},
+                                    &input);
+  if (status >= 0)
+    return status;
   if (!havePassword)
-    return usageError("%sno --password given", "");
+    return usageError(Command, "%sno --password given", "");
   if (password.empty() || password.size() > 59)
-    return usageError("%sthe password must have 1 to 59 characters", "");
+    return usageError(Command, "%sthe password must have 1 to 59 characters", "");
   for (unsigned char c : password)
     if (c < 0x20 || c == 0x7F)
-      return usageError("%sthe password may hold only characters a student can type", "");
+      return usageError(Command, "%sthe password may hold only characters a student can type",
+                        "");
   if (!isValidExpiryDate(expiry))
-    return usageError("--expires '%s' is not a date and time of the form YYYY/MM/DD::HH:MM:SS",
+    return usageError(Command,
+                      "--expires '%s' is not a date and time of the form YYYY/MM/DD::HH:MM:SS",
                       expiry.c_str());
   bool clockOn = false, reviewOn = false;
   if (order != "file" && order != "shuffled")
-    return usageError("--order must be 'file' or 'shuffled', not '%s'", order.c_str());
+    return usageError(Command, "--order must be 'file' or 'shuffled', not '%s'", order.c_str());
   if (!onOff(clockCheck, &clockOn))
-    return usageError("--clock-check must be 'on' or 'off', not '%s'", clockCheck.c_str());
+    return usageError(Command, "--clock-check must be 'on' or 'off', not '%s'", clockCheck.c_str());
   if (!onOff(review, &reviewOn))
-    return usageError("--review must be 'on' or 'off', not '%s'", review.c_str());
+    return usageError(Command, "--review must be 'on' or 'off', not '%s'", review.c_str());
   char* end = nullptr;
   long counterValue = strtol(counter.c_str(), &end, 10);
   if (counter.empty() || *end != '\0' || counterValue < 0 || counterValue > 255)
-    return usageError("--counter must be a number from 0 to 255, not '%s'", counter.c_str());
+    return usageError(Command, "--counter must be a number from 0 to 255, not '%s'",
+                      counter.c_str());
   if (output.empty())
     output = defaultOutput(input);
 
   std::string text;
   if (!readWholeFile(input, &text))
-    return refused("cannot read the exam text '%s'", input.c_str());
+    return refused(Command, "cannot read the exam text '%s'", input.c_str());
   size_t lineEnd = text.find('\n');
   std::string header = text.substr(0, lineEnd);
   std::string body = lineEnd == std::string::npos ? "" : text.substr(lineEnd + 1);
   if (!header.empty() && header.back() == '\r')
     header.pop_back();
   if (header.size() > HeaderLineLimit)
-    return refused("the header line is longer than veritor reads (%s characters at most)",
+    return refused(Command,
+                   "the header line is longer than veritor reads (%s characters at most)",
                    "1,022");
 
   installAuthorPlatform();
   if (!setUpAuthorKey(keyFile))
-    return refused("%sthe key could not be set up", "");
+    return refused(Command, "%sthe key could not be set up", "");
 
   int questions = 0;
   float points = 0.0f;
   if (!checkExamText(header, body, &questions, &points))
-    return refused("%sthe exam text was refused (see the message above)", "");
+    return refused(Command, "%sthe exam text was refused (see the message above)", "");
   if (State.Header.Version != ExamFormatVersion)
-    return refused("%sthe header's Version must be 1.07, the version veritor reads", "");
+    return refused(Command, "%sthe header's Version must be 1.07, the version veritor reads",
+                   "");
 
   ExamFileOptions options;
   options.Password = password;
@@ -206,12 +171,12 @@ int authorMake(int argc, char** argv) {
 
   FILE* out = fopen(output.c_str(), "wb");
   if (!out)
-    return refused("cannot write '%s'", output.c_str());
+    return refused(Command, "cannot write '%s'", output.c_str());
   bool written = fwrite(exam.data(), 1, exam.size(), out) == exam.size();
   written = fclose(out) == 0 && written;
   if (!written) {
     remove(output.c_str());
-    return refused("cannot write '%s'", output.c_str());
+    return refused(Command, "cannot write '%s'", output.c_str());
   }
 
   printf("veritor-author make: wrote %s: %d questions, %.1f points, expires %s\n",

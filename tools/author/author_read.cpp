@@ -1,11 +1,10 @@
 // veritor-author read: decipher a completed-exam file, check it, print what it holds.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "author.h"
+#include "author_support.h"
 #include "crypto/key_data.h"
 #include "result/xmc_reader.h"
 #include "state/program_state.h"
@@ -39,16 +38,6 @@ const char* sectionName(XmcSection section) {
     case XmcSection::End: return "the end";
   }
   return "?";
-}
-
-bool readWholeFile(const char* path, std::string* bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file)
-    return false;
-  std::stringstream all;
-  all << file.rdbuf();
-  *bytes = all.str();
-  return true;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "author.h"
+#include "author_arguments.h"
 #include "author_support.h"
 #include "crypto/sha256.h"
 #include "examfile/cipher.h"
@@ -29,19 +30,7 @@ const char* const ShowUsage =
     "exit status: 0 shown, 1 the file cannot be read or the password does not match,\n"
     "2 wrong usage\n";
 
-int usageError(const char* format, const char* detail) {
-  fputs("veritor-author show: ", stderr);
-  fprintf(stderr, format, detail);
-  fputs("\n(see 'veritor-author show --help')\n", stderr);
-  return 2;
-}
-
-int refused(const char* format, const char* detail) {
-  fputs("veritor-author show: ", stderr);
-  fprintf(stderr, format, detail);
-  fputc('\n', stderr);
-  return 1;
-}
+const char* const Command = "show";
 
 std::string printable(const uint8_t* bytes, size_t length) {
   std::string out;
@@ -62,38 +51,18 @@ std::string printable(const uint8_t* bytes, size_t length) {
 int authorShow(int argc, char** argv) {
   std::string input, password, keyFile;
   bool havePassword = false;
-  for (int i = 0; i < argc; ++i) {
-    bool missing = false;
-    std::string value;
-    const char* name = argv[i];
-    if (strcmp(name, "--help") == 0 || strcmp(name, "-h") == 0) {
-      fputs(ShowUsage, stdout);
-      return 0;
-    }
-    if (takeOption(argc, argv, &i, "--password", &value, &missing)) {
-      password = value;
-      havePassword = true;
-    } else if (takeOption(argc, argv, &i, "--key", &value, &missing)) {
-      keyFile = value;
-    } else if (name[0] == '-' && name[1] != '\0') {
-      return usageError("unknown option '%s'", name);
-    } else if (input.empty()) {
-      input = name;
-      continue;
-    } else {
-      return usageError("more than one exam file given ('%s')", name);
-    }
-    if (missing)
-      return usageError("option %s needs a value", name);
-  }
-  if (input.empty())
-    return usageError("%sno exam file given", "");
+  int status = parseAuthorArguments(Command, ShowUsage, "exam file", argc, argv,
+                                    {{"--password", &password, &havePassword},
+                                     {"--key", &keyFile}},
+                                    &input);
+  if (status >= 0)
+    return status;
   if (!havePassword)
-    return usageError("%sno --password given", "");
+    return usageError(Command, "%sno --password given", "");
 
   FILE* file = fopen(input.c_str(), "rb");
   if (!file)
-    return refused("cannot read '%s'", input.c_str());
+    return refused(Command, "cannot read '%s'", input.c_str());
   char header[1024] = {}, second[1024] = {};
   bool framed = fgets(header, sizeof header, file) && fgets(second, sizeof second, file) &&
                 (second[0] == '\n' || (second[0] == '\r' && second[1] == '\n'));
@@ -115,11 +84,11 @@ int authorShow(int argc, char** argv) {
   }
   fclose(file);
   if (!wellFormed || bytes.size() < 64)
-    return refused("'%s' is not a well-formed exam file", input.c_str());
+    return refused(Command, "'%s' is not a well-formed exam file", input.c_str());
 
   installAuthorPlatform();
   if (!setUpAuthorKey(keyFile))
-    return refused("%sthe key could not be set up", "");
+    return refused(Command, "%sthe key could not be set up", "");
 
   CipherState cipher;
   sha256(cipher.Digest, password.data(), password.size());
@@ -127,7 +96,7 @@ int authorShow(int argc, char** argv) {
   applyKeyStream(&cipher, bytes.data(), bytes.size());
   const uint8_t* block = bytes.data();
   if (memcmp(block + 4, cipher.Digest, 32) != 0)
-    return refused("the password does not match '%s' (or it was made with another key)",
+    return refused(Command, "the password does not match '%s' (or it was made with another key)",
                    input.c_str());
 
   size_t headerLength = strcspn(header, "\r\n");

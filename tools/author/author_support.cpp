@@ -76,24 +76,3 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   fclose(file);
   return ok;
 }
-
-bool takeOption(int argc, char** argv, int* i, const char* name, std::string* value,
-                bool* missing) {
-  const char* arg = argv[*i];
-  size_t length = strlen(name);
-  if (strncmp(arg, name, length) != 0)
-    return false;
-  if (arg[length] == '=') {
-    *value = arg + length + 1;
-    return true;
-  }
-  if (arg[length] != '\0')
-    return false;
-  if (*i + 1 >= argc) {
-    *missing = true;
-    return true;
-  }
-  ++*i;
-  *value = argv[*i];
-  return true;
-}

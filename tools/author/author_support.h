@@ -19,8 +19,3 @@ bool runChecked(const std::function<void()>& fn);
 bool setUpAuthorKey(const std::string& keyFile);
 
 bool readWholeFile(const std::string& path, std::string* contents);
-
-// Takes "--name VALUE" or "--name=VALUE" at argv[*i]; moves *i past what it took.
-// Returns false when argv[*i] is not that option; sets *missing when the value is absent.
-bool takeOption(int argc, char** argv, int* i, const char* name, std::string* value,
-                bool* missing);
