@@ -191,8 +191,8 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   deriveCipherState(&State.ResultCipherState);
   writeKeyStart(stream);
   formatStampedTime("@", startLocal, stamp, sizeof stamp, false);
-  // ExamCount is computed in 32 bits: a counter byte that is not negative shows as eight
-  // digits, which marks an exam file that has been tampered with.
+  // ExamCount is computed in 32 bits, as the instructors' tools expect: a counter byte
+  // that is not negative (an exam opened more than 127 times) shows as eight digits.
   uint32_t examCount = static_cast<uint32_t>(-1 - static_cast<int32_t>(counter));
   record.clear();
   appendFormat(&record, "; %s (tck:%08X) ExamCount:%02X\n\n", stamp, startTick, examCount);
