@@ -23,7 +23,9 @@ run_suite() {
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
-# Only findings inside the uninstrumented software rasteriser that SDL may load are let pass.
+# Findings inside uninstrumented system libraries (the message bus library SDL opens,
+# the software rasteriser it may load) are let pass; nothing of the program's own is.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-suppressions=$PWD/tests/window/tsan.supp}
 run_suite build-asan address,undefined
 run_suite build-tsan thread
