@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 #include "console/console.h"
 #include "state/program_state.h"
@@ -34,6 +33,11 @@ uint32_t firstDivisorIndex(uint32_t candidate, uint32_t limit) {
 // their values keeps the bound simple and is never too small.
 uint32_t divisionBound(uint32_t candidate) {
   return uint32_t(std::sqrt(double(candidate))) + 1;
+}
+
+// "-k" or "-K", compared by hand: the C library has no portable case-insensitive compare.
+bool isKeyOption(const char* argument) {
+  return argument[0] == '-' && (argument[1] == 'k' || argument[1] == 'K') && argument[2] == '\0';
 }
 
 // Reads one key file into a fresh buffer and makes it the key in use.
@@ -99,7 +103,7 @@ void readKeyFile(const char* name) {
 
 void loadKeyFile(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    if (strcasecmp(argv[i], "-k") != 0)
+    if (!isKeyOption(argv[i]))
       continue;
     if (i + 1 >= argc) {
       showMessageAndWait("\n\nError - no file name following '-k' parameter.\n\n", 15);
