@@ -142,7 +142,7 @@ int selectScanFolder(int* step) {
     if (folder.empty())
       continue;
     if (folder.size() + 1 > sizeof State.ScanFolderPath)
-      return 0;  // a folder that cannot be named is scanned as an empty one
+      return 0;  // a folder too long to name ends the scan, as an empty path does
     memcpy(State.ScanFolderPath, folder.c_str(), folder.size() + 1);
     break;
   }

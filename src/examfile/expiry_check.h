@@ -17,8 +17,9 @@ int recordFileTime(const char* name, FileTime time);
 // The scan thread's body and its steps.
 void recentFileScan();
 // Fills State.ScanFolderPath for candidate *step (moving on to the next candidate while
-// the system has no folder for one); 0, or -1 when the path is no directory or no
-// candidate is left.
+// the system has no folder for one); 0, with the path left empty when no candidate is
+// left, which ends the scan. -1 when *step is out of range or the path names something
+// other than a folder.
 int selectScanFolder(int* step);
 void scanFolderTree(char* path, size_t capacity, int* count);
 
