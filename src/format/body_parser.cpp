@@ -22,10 +22,7 @@ constexpr int MaxSubQuestionsPerQuestion = 63;
 constexpr int NoPoints = -1;
 
 int firstSignificant(const char* line) {
-  int i = 0;
-  while (isBlank(line[i]))
-    ++i;
-  return i;
+  return static_cast<int>(skipBlanks(line, 0));
 }
 
 bool isDigit1to9(char c) {
@@ -50,10 +47,7 @@ bool inBlockComment(const char* line, int i, bool* open) {
   }
   if (line[i] == '/' && line[i + 1] == '*') {
     *open = true;
-    int rest = i + 2;
-    while (isBlank(line[rest]))
-      ++rest;
-    if (strstr(line + rest, "*/"))
+    if (strstr(line + skipBlanks(line, i + 2), "*/"))
       *open = false;
     return true;
   }
@@ -129,10 +123,7 @@ int readPoints(const char* line, int open, float* points, const char* missingClo
   int close = static_cast<int>(findWithin(line, passCharacters(line, open, 2), ')', 10));
   if (close < 0)
     reportSyntaxError(line, missingClose);
-  int text = close + 1;
-  while (isBlank(line[text]))
-    ++text;
-  return text;
+  return static_cast<int>(skipBlanks(line, close + 1));
 }
 
 }  // namespace
@@ -262,12 +253,8 @@ int parseQuestions() {
   }
   // The character after the nine letters is passed unexamined.
   int count = 0;
-  if (strlen(line) >= 10) {
-    int at = 10;
-    while (isBlank(line[at]))
-      ++at;
-    count = textToInt(line + at);
-  }
+  if (strlen(line) >= 10)
+    count = textToInt(line + skipBlanks(line, 10));
   State.QuestionLimit = count == 0 ? 65535 : count;
 
   Question* current = nullptr;
@@ -300,9 +287,7 @@ int parseQuestions() {
       int dot = static_cast<int>(findWithin(line, passCharacters(line, i, 1), '.', 5));
       if (dot < 0)
         reportSyntaxError(line, "Failed to find '.' after question number.\n");
-      int at = dot + 1;
-      while (isBlank(line[at]))
-        ++at;
+      int at = static_cast<int>(skipBlanks(line, dot + 1));
       float points = NoPoints;
       int text = at;
       if (line[at] == '(')
