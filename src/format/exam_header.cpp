@@ -76,9 +76,7 @@ void parseExamHeader(char* line) {
   if (strncmp(line + pos, "TimeLimit", 9) != 0)
     reportSyntaxError(whole, "TimeLimit not found - corrupted file\n\n");
   pos = skipBlanks(line, passCharacters(line, pos, 10));
-  size_t cut = pos;
-  while (line[cut] != '\0' && !isBlank(line[cut]))
-    ++cut;
+  size_t cut = skipToBlank(line, pos);
   bool endOfLine = line[cut] == '\0';
   line[cut] = '\0';
   // A negative count, read as unsigned, is far above the limit.
@@ -92,10 +90,7 @@ void parseExamHeader(char* line) {
   State.Warn90Seconds = minutes * 60 * 9 / 10;
 
   // Past the unit word, then the fixed "  ---  " before the version.
-  pos = endOfLine ? cut : cut + 1;
-  while (line[pos] != '\0' && !isBlank(line[pos]))
-    ++pos;
-  pos = passCharacters(line, pos, 7);
+  pos = passCharacters(line, skipToBlank(line, endOfLine ? cut : cut + 1), 7);
 
   if (strncmp(line + pos, "Version", 7) != 0)
     reportSyntaxError(whole, "Version not found - old file?\n\n");

@@ -10,6 +10,12 @@ size_t skipBlanks(const char* line, size_t pos) {
   return pos;
 }
 
+size_t skipToBlank(const char* line, size_t pos) {
+  while (line[pos] != '\0' && !isBlank(line[pos]))
+    ++pos;
+  return pos;
+}
+
 size_t passCharacters(const char* line, size_t pos, size_t count) {
   while (count > 0 && line[pos] != '\0') {
     ++pos;

@@ -9,6 +9,9 @@ bool isBlank(char c);
 
 size_t skipBlanks(const char* line, size_t pos);
 
+// The position of the next blank from pos on, or of the end of the line.
+size_t skipToBlank(const char* line, size_t pos);
+
 // Moves count characters on, but never past the end of the line: fixed-width separators
 // are passed unexamined, and a line cut short must not send the parser beyond its
 // terminator.
