@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // Scans the command line for -k / -K FILE; the last one wins. Sets KeyData and
-// KeyLength (the largest prime below the file size) when the option is there.
+// KeyLength (the lower prime of primeBracket: the largest prime below the file size, or
+// not above it from the table's last prime on) when the option is there.
 void loadKeyFile(int argc, char** argv);
 // The embedded key data; its size goes to *length.
 const uint8_t* loadKeyResource(uint32_t* length);

@@ -160,8 +160,9 @@ void loadExam() {
   const char* path = chosen->Path;
   const char* fileName = chosen->Path + chosen->NameOffset;
 
-  // A file written after the clock's present (with some slack for file systems that
-  // round) means the clock was set back since the exam was handed out.
+  // A file written after the clock's present (with some slack for a clock that runs a
+  // little behind the instructor's) means the clock was set back since the exam was
+  // handed out.
   FileTimes times;
   if (!platform().getFileTimes(path, &times)) {
     char message[PathCapacity + 96];
