@@ -83,11 +83,6 @@ void reportCorrupted() {
   showMessageAndWait(CorruptedMessage, 14);
 }
 
-// Line 2 is empty: a line feed, or a carriage return and a line feed.
-bool isEmptyLine(const char* line) {
-  return line[0] == '\n' || (line[0] == '\r' && line[1] == '\n');
-}
-
 const NameListNode* chooseExamFile() {
   consoleWrite(ConsoleStream::Out,
                "\nAll Exam/Homework Files found are listed below: - Select ONE of them by "

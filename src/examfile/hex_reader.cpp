@@ -19,6 +19,10 @@ bool isWhiteSpace(int c) {
 
 }  // namespace
 
+bool isEmptyLine(const char* line) {
+  return line[0] == '\n' || (line[0] == '\r' && line[1] == '\n');
+}
+
 int HexReader::take() {
   if (at_ == length_) {
     offset_ += long(length_);

@@ -1,9 +1,13 @@
-// Reads the hexadecimal section of an exam file pair by pair, through a buffer of its own.
+// Reading an exam file's container: the empty line after the header, and the hexadecimal
+// section pair by pair, through a buffer of its own.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+// Line 2 of an exam file is empty: a line feed, or a carriage return and a line feed.
+bool isEmptyLine(const char* line);
 
 class HexReader {
  public:

@@ -65,7 +65,7 @@ int authorShow(int argc, char** argv) {
     return refused(Command, "cannot read '%s'", input.c_str());
   char header[1024] = {}, second[1024] = {};
   bool framed = fgets(header, sizeof header, file) && fgets(second, sizeof second, file) &&
-                (second[0] == '\n' || (second[0] == '\r' && second[1] == '\n'));
+                isEmptyLine(second);
   std::vector<uint8_t> bytes;
   bool wellFormed = framed;
   if (framed) {
