@@ -15,16 +15,6 @@ namespace {
 constexpr int AnswerCapacity = 4096;
 constexpr uint8_t ReviewOn = 0x11;
 
-// Commands are whole lines, matched without regard to letter case.
-bool sameWord(const char* line, const char* command) {
-  for (; *line && *command; ++line, ++command) {
-    char c = *line >= 'A' && *line <= 'Z' ? static_cast<char>(*line + 32) : *line;
-    if (c != *command)
-      return false;
-  }
-  return *line == '\0' && *command == '\0';
-}
-
 bool isAllWhitespace(const char* line) {
   for (; *line; ++line)
     if (*line != ' ' && *line != '\t' && *line != '\n' && *line != '\r')
@@ -39,6 +29,15 @@ void writeTickRecord(const char* format, uint32_t tick, const char* text, FILE* 
 }
 
 }  // namespace
+
+bool isCommand(const char* line, const char* command) {
+  for (; *line && *command; ++line, ++command) {
+    char c = *line >= 'A' && *line <= 'Z' ? static_cast<char>(*line + 32) : *line;
+    if (c != *command)
+      return false;
+  }
+  return *line == '\0' && *command == '\0';
+}
 
 int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
   *firstAnswerGiven = true;
@@ -82,7 +81,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
       continue;
     }
 
-    if (sameWord(answer, "#done") || sameWord(answer, "#exit")) {
+    if (isCommand(answer, "#done") || isCommand(answer, "#exit")) {
       writeTickRecord("tck:%08X\n****** %s *****\n\n", tick, answer, stream);
       char choice;
       askKeyChoice(&choice, nullptr, 0,
@@ -99,7 +98,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
     }
 
     int attribute;
-    if (sameWord(answer, "#skip")) {
+    if (isCommand(answer, "#skip")) {
       if (review) {
         answer[0] = '\0';
         showMessageAndWait(
@@ -113,7 +112,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
                "'y'\n\n");
       attribute = 14;
       skipRequested = true;
-    } else if (sameWord(answer, "skip")) {
+    } else if (isCommand(answer, "skip")) {
       snprintf(prompt, sizeof prompt,
                "\n\nWARNING! You have entered 'skip' and not '#skip' - if you intended to SKIP "
                "this question, answer 'N' or 'n' then answer '#skip' instead.\n\n");

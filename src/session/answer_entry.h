@@ -16,4 +16,8 @@ constexpr int SessionOver = -1;
 // before and got one now.
 int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream);
 
+// True when line is the command (written in lower case) as a whole line, in any letter
+// case.
+bool isCommand(const char* line, const char* command);
+
 extern const char* const AllWhitespaceMessage;

@@ -111,15 +111,7 @@ QListEntry* buildQuestionList() {
 
 bool isOpenEntry(const QListEntry* entry) {
   const char* answer = firstAnswer(entry->Sub ? entry->Sub : entry->Owner);
-  if (answer[0] == '\0')
-    return true;
-  const char* skip = "#skip";
-  for (; *answer && *skip; ++answer, ++skip) {
-    char c = *answer >= 'A' && *answer <= 'Z' ? static_cast<char>(*answer + 32) : *answer;
-    if (c != *skip)
-      return false;
-  }
-  return *answer == '\0' && *skip == '\0';
+  return answer[0] == '\0' || isCommand(answer, "#skip");
 }
 
 QListEntry* findOpenEntry(bool forwards, QListEntry* start) {
