@@ -8,11 +8,6 @@
 
 namespace {
 
-void writeEnciphered(std::string* text, FILE* stream) {
-  if (!text->empty())
-    writeRecord(RecordMode::Hex, text->data(), text->size(), stream, true);
-}
-
 char letterOf(const Question* sub) {
   return static_cast<char>(0x60 + (sub->Flags >> 2));
 }
@@ -56,7 +51,7 @@ void writeAnswerSummary(FILE* stream) {
                    firstAnswer(entry->Sub));
     else
       appendFormat(&line, "Ques# %d.    ==> %s\n", entry->Number, firstAnswer(entry->Owner));
-    writeEnciphered(&line, stream);
+    writeEncipheredRecord(&line, stream);
   }
   writePlainText("\n\n", stream);
 }
@@ -86,14 +81,14 @@ void echoQuestion(const Question* question, unsigned slot, FILE* stream) {
   else
     appendFormat(&record, "%u. (%5.1f pts) %s\n", slot, static_cast<double>(question->Points),
                  question->Text);
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   record.clear();
   if (firstAnswer(question)[0] != '\0')
     formatAnswerLines(&record, question, false);
   else
     record = "\n";
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   for (const Question* sub = question->SubLink; sub; sub = sub->SubLink) {
     record.clear();
@@ -102,17 +97,17 @@ void echoQuestion(const Question* question, unsigned slot, FILE* stream) {
     else
       appendFormat(&record, "   %u.%c. (%5.1f pts) %s\n", slot, letterOf(sub),
                    static_cast<double>(sub->Points), sub->Text);
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
     record.clear();
     if (firstAnswer(sub)[0] != '\0')
       formatAnswerLines(&record, sub, true);
     else
       record = "\n";
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
   }
   if (question->SubLink) {
     record = "\n";
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
   }
 }
 
@@ -124,7 +119,7 @@ void writeExamEcho(FILE* stream) {
   record.clear();
   appendFormat(&record, "\n\nQUESTIONS:  (%u)  Total Points:  (%5.1f)\n\n", State.QuestionCount,
                static_cast<double>(State.TotalPoints));
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   int currentPool = 0;
   for (unsigned slot = 0; slot < QuestionSlotCount; ++slot) {
@@ -138,7 +133,7 @@ void writeExamEcho(FILE* stream) {
         appendFormat(&record, "}\n;  ***** CLOSE POOL *****  [#%d]\n\n\n", currentPool);
       if (pool != 0)
         appendFormat(&record, "\n;  ***** OPEN POOL *****  [#%d]\n{\n\n", pool);
-      writeEnciphered(&record, stream);
+      writeEncipheredRecord(&record, stream);
       currentPool = pool;
     }
     echoQuestion(question, slot, stream);
@@ -146,6 +141,6 @@ void writeExamEcho(FILE* stream) {
   if (currentPool != 0) {
     record.clear();
     appendFormat(&record, "}\n;  ***** CLOSE POOL *****  [#%d]\n\n\n", currentPool);
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
   }
 }

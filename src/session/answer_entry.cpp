@@ -25,7 +25,7 @@ bool isAllWhitespace(const char* line) {
 void writeTickRecord(const char* format, uint32_t tick, const char* text, FILE* stream) {
   std::string record;
   appendFormat(&record, format, tick, text);
-  writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+  writeEncipheredRecord(&record, stream);
 }
 
 }  // namespace

@@ -56,10 +56,6 @@ void showInstructions(const char* directory, const char* resultFileName) {
   setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
 }
 
-void writeEnciphered(std::string* record, FILE* stream) {
-  writeRecord(RecordMode::Hex, record->data(), record->size(), stream, true);
-}
-
 SystemTime localNow() {
   SystemTime utc = platform().systemTimeUtc();
   SystemTime local = utc;
@@ -196,7 +192,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   uint32_t examCount = static_cast<uint32_t>(-1 - static_cast<int32_t>(counter));
   record.clear();
   appendFormat(&record, "; %s (tck:%08X) ExamCount:%02X\n\n", stamp, startTick, examCount);
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   QListEntry* first = buildQuestionList();
   if (!first) {
@@ -213,7 +209,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   State.EndReason = 0;
   State.SessionActive.store(0);
   record = "\n\nEXAM COMPLETE:\n\n";
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   uint32_t endTick = platform().tickCount();
   State.SessionEndSeconds = endTick / 1000;
@@ -222,7 +218,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   formatStampedTime("@", finishLocal, stamp, sizeof stamp, false);
   record.clear();
   appendFormat(&record, "; %s  (tck:%08X)\n\n", stamp, endTick);
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
   record = "\n\nSAVING EXAM ... \n\n";
   writeRecord(RecordMode::Plain, record.data(), record.size(), stream, false);
   writeExamEcho(stream);

@@ -164,7 +164,7 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
     publishWindowText(length);
     appendFormat(&record, "tck:%08X\n%02d. (%5.1f %s) %s\n", tick, entry->Number,
                  static_cast<double>(points), unitOf(points), question->Text);
-    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    writeEncipheredRecord(&record, stream);
     result = enterAnswer(firstAnswerGiven, question, stream);
   } else {
     SubQuestion* sub = entry->Sub;
@@ -178,11 +178,11 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
         static_cast<double>(points), unitOf(points), sub->Text);
     publishWindowText(length);
     appendFormat(&record, "%02d. %s\n", entry->Number, question->Text);
-    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    writeEncipheredRecord(&record, stream);
     record.clear();
     appendFormat(&record, "tck:%08X\n%02d.%c. (%5.1f %s) %s\n", tick, entry->Number,
                  letterOf(sub), static_cast<double>(points), unitOf(points), sub->Text);
-    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    writeEncipheredRecord(&record, stream);
     result = enterAnswer(firstAnswerGiven, sub, stream);
   }
 
