@@ -6,14 +6,6 @@
 #include "result/record_text.h"
 #include "result/record_writer.h"
 
-namespace {
-
-char letterOf(const Question* sub) {
-  return static_cast<char>(0x60 + (sub->Flags >> 2));
-}
-
-}  // namespace
-
 int formatExamLine(std::string* text, bool echo) {
   const ExamHeader& h = State.Header;
   return appendFormat(text,
@@ -47,7 +39,7 @@ void writeAnswerSummary(FILE* stream) {
   for (QListEntry* entry = State.QListHead; entry; entry = entry->Next) {
     std::string line;
     if (entry->Sub)
-      appendFormat(&line, "SubQ# %d.%c. --> %s\n", entry->Number, letterOf(entry->Sub),
+      appendFormat(&line, "SubQ# %d.%c. --> %s\n", entry->Number, subQuestionLetter(entry->Sub),
                    firstAnswer(entry->Sub));
     else
       appendFormat(&line, "Ques# %d.    ==> %s\n", entry->Number, firstAnswer(entry->Owner));
@@ -93,9 +85,9 @@ void echoQuestion(const Question* question, unsigned slot, FILE* stream) {
   for (const Question* sub = question->SubLink; sub; sub = sub->SubLink) {
     record.clear();
     if (sub->Points == 1.0f)
-      appendFormat(&record, "   %u.%c. (1 pt) %s\n", slot, letterOf(sub), sub->Text);
+      appendFormat(&record, "   %u.%c. (1 pt) %s\n", slot, subQuestionLetter(sub), sub->Text);
     else
-      appendFormat(&record, "   %u.%c. (%5.1f pts) %s\n", slot, letterOf(sub),
+      appendFormat(&record, "   %u.%c. (%5.1f pts) %s\n", slot, subQuestionLetter(sub),
                    static_cast<double>(sub->Points), sub->Text);
     writeEncipheredRecord(&record, stream);
     record.clear();

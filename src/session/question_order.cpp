@@ -23,10 +23,6 @@ const char* unitOf(float points) {
   return points == 1.0f ? "pt" : "pts";
 }
 
-char letterOf(const SubQuestion* sub) {
-  return static_cast<char>(0x60 + (sub->Flags >> 2));
-}
-
 // The window text is cut at the window buffer's end; the records carry the whole text.
 void publishWindowText(int length) {
   if (length < 0)
@@ -174,14 +170,14 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
         "--->  Questions Answered #%u of %u\n\n%02d. %s\n===> SubQuestion #%u of %u\n\n%02d.%c. "
         "(%5.1f %s) %s\n",
         State.QuestionsAnswered, State.QuestionCount, entry->Number, question->Text,
-        sub->Flags >> 2, question->SubCount, entry->Number, letterOf(sub),
+        subQuestionIndex(sub), question->SubCount, entry->Number, subQuestionLetter(sub),
         static_cast<double>(points), unitOf(points), sub->Text);
     publishWindowText(length);
     appendFormat(&record, "%02d. %s\n", entry->Number, question->Text);
     writeEncipheredRecord(&record, stream);
     record.clear();
     appendFormat(&record, "tck:%08X\n%02d.%c. (%5.1f %s) %s\n", tick, entry->Number,
-                 letterOf(sub), static_cast<double>(points), unitOf(points), sub->Text);
+                 subQuestionLetter(sub), static_cast<double>(points), unitOf(points), sub->Text);
     writeEncipheredRecord(&record, stream);
     result = enterAnswer(firstAnswerGiven, sub, stream);
   }
