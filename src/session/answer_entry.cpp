@@ -44,7 +44,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
   char answer[AnswerCapacity];
   memset(answer, 0, sizeof answer);
   // Room for a whole answer and the words around it.
-  char prompt[AnswerCapacity + 128];
+  char confirmation[AnswerCapacity + 128];
 
   for (;;) {
     bool review = State.ReviewMode == ReviewOn;
@@ -97,6 +97,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
       continue;
     }
 
+    const char* prompt;
     int attribute;
     if (isCommand(answer, "#skip")) {
       if (review) {
@@ -107,19 +108,20 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
             14);
         continue;
       }
-      snprintf(prompt, sizeof prompt,
-               "\n\nNOTE: You have chosen to SKIP this question - if you are SURE, answer 'Y' or "
-               "'y'\n\n");
+      prompt =
+          "\n\nNOTE: You have chosen to SKIP this question - if you are SURE, answer 'Y' or "
+          "'y'\n\n";
       attribute = 14;
       skipRequested = true;
     } else if (isCommand(answer, "skip")) {
-      snprintf(prompt, sizeof prompt,
-               "\n\nWARNING! You have entered 'skip' and not '#skip' - if you intended to SKIP "
-               "this question, answer 'N' or 'n' then answer '#skip' instead.\n\n");
+      prompt =
+          "\n\nWARNING! You have entered 'skip' and not '#skip' - if you intended to SKIP "
+          "this question, answer 'N' or 'n' then answer '#skip' instead.\n\n";
       attribute = 11;
     } else {
-      snprintf(prompt, sizeof prompt, "\n\nYour Answer: \"%s\"\n\n --- Enter 'Y' or 'y' if correct.",
-               answer);
+      snprintf(confirmation, sizeof confirmation,
+               "\n\nYour Answer: \"%s\"\n\n --- Enter 'Y' or 'y' if correct.", answer);
+      prompt = confirmation;
       attribute = DefaultAttribute;
     }
 
