@@ -13,7 +13,6 @@ const char* const AllWhitespaceMessage =
 namespace {
 
 constexpr int AnswerCapacity = 4096;
-constexpr uint8_t ReviewOn = 0x11;
 
 bool isAllWhitespace(const char* line) {
   for (; *line; ++line)
@@ -47,7 +46,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
   char confirmation[AnswerCapacity + 128];
 
   for (;;) {
-    bool review = State.ReviewMode == ReviewOn;
+    bool review = reviewModeOn();
     bool skipRequested = false;
 
     const char* prior = firstAnswer(record);

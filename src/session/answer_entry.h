@@ -5,6 +5,12 @@
 
 #include "state/program_state.h"
 
+// The exam lets the student move between questions with the arrow keys and change
+// answers until the time is up; #skip is then disabled.
+inline bool reviewModeOn() {
+  return State.ReviewMode == 0x11;
+}
+
 // Results of enterAnswer besides the navigation keys (KeyUp, KeyDown, KeyPageUp,
 // KeyPageDown, in review mode only).
 constexpr int AnswerStored = 0;

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr uint8_t ReviewOn = 0x11;
-
 void printIn(int attribute, const char* text) {
   setConsoleAttribute(ConsoleStream::Out, attribute);
   consoleWrite(ConsoleStream::Out, text);
@@ -105,7 +103,7 @@ void runQuestionLoop(QListEntry* entry, FILE* stream) {
       entry = open;
       continue;
     }
-    if (State.ReviewMode != ReviewOn) {
+    if (!reviewModeOn()) {
       showMessageAndWait(
           "\n\nYou have answered all the questions.\n\nPress ENTER to Complete the Exam\n\n", 10);
       return;
