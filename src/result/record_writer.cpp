@@ -80,6 +80,10 @@ bool writeRecord(RecordMode mode, char* text, size_t length, FILE* stream, bool 
   return ok ? true : reportFailure();
 }
 
+bool writeEncipheredRecord(std::string* record, FILE* stream) {
+  return writeRecord(RecordMode::Hex, record->data(), record->size(), stream, true);
+}
+
 bool writePlainText(const char* text, FILE* stream) {
   bool ok = putPlain(text, strlen(text), stream);
   ok = fflush(stream) == 0 && ok;

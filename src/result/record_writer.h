@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 enum class RecordMode { Plain, Hex };
 
@@ -15,6 +16,9 @@ enum class RecordMode { Plain, Hex };
 // as Hex whatever mode was asked. Returns false when the write or the flush failed (the
 // student has then been told, once a session).
 bool writeRecord(RecordMode mode, char* text, size_t length, FILE* stream, bool encipher);
+
+// A record composed whole in a string, enciphered in place and written as Hex.
+bool writeEncipheredRecord(std::string* record, FILE* stream);
 
 // Writes plain characters straight to the stream (line feeds as CR LF), without a record.
 bool writePlainText(const char* text, FILE* stream);

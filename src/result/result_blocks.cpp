@@ -6,19 +6,6 @@
 #include "result/record_text.h"
 #include "result/record_writer.h"
 
-namespace {
-
-void writeEnciphered(std::string* text, FILE* stream) {
-  if (!text->empty())
-    writeRecord(RecordMode::Hex, text->data(), text->size(), stream, true);
-}
-
-char letterOf(const Question* sub) {
-  return static_cast<char>(0x60 + (sub->Flags >> 2));
-}
-
-}  // namespace
-
 int formatExamLine(std::string* text, bool echo) {
   const ExamHeader& h = State.Header;
   return appendFormat(text,
@@ -52,11 +39,11 @@ void writeAnswerSummary(FILE* stream) {
   for (QListEntry* entry = State.QListHead; entry; entry = entry->Next) {
     std::string line;
     if (entry->Sub)
-      appendFormat(&line, "SubQ# %d.%c. --> %s\n", entry->Number, letterOf(entry->Sub),
+      appendFormat(&line, "SubQ# %d.%c. --> %s\n", entry->Number, subQuestionLetter(entry->Sub),
                    firstAnswer(entry->Sub));
     else
       appendFormat(&line, "Ques# %d.    ==> %s\n", entry->Number, firstAnswer(entry->Owner));
-    writeEnciphered(&line, stream);
+    writeEncipheredRecord(&line, stream);
   }
   writePlainText("\n\n", stream);
 }
@@ -86,33 +73,33 @@ void echoQuestion(const Question* question, unsigned slot, FILE* stream) {
   else
     appendFormat(&record, "%u. (%5.1f pts) %s\n", slot, static_cast<double>(question->Points),
                  question->Text);
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   record.clear();
   if (firstAnswer(question)[0] != '\0')
     formatAnswerLines(&record, question, false);
   else
     record = "\n";
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   for (const Question* sub = question->SubLink; sub; sub = sub->SubLink) {
     record.clear();
     if (sub->Points == 1.0f)
-      appendFormat(&record, "   %u.%c. (1 pt) %s\n", slot, letterOf(sub), sub->Text);
+      appendFormat(&record, "   %u.%c. (1 pt) %s\n", slot, subQuestionLetter(sub), sub->Text);
     else
-      appendFormat(&record, "   %u.%c. (%5.1f pts) %s\n", slot, letterOf(sub),
+      appendFormat(&record, "   %u.%c. (%5.1f pts) %s\n", slot, subQuestionLetter(sub),
                    static_cast<double>(sub->Points), sub->Text);
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
     record.clear();
     if (firstAnswer(sub)[0] != '\0')
       formatAnswerLines(&record, sub, true);
     else
       record = "\n";
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
   }
   if (question->SubLink) {
     record = "\n";
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
   }
 }
 
@@ -124,7 +111,7 @@ void writeExamEcho(FILE* stream) {
   record.clear();
   appendFormat(&record, "\n\nQUESTIONS:  (%u)  Total Points:  (%5.1f)\n\n", State.QuestionCount,
                static_cast<double>(State.TotalPoints));
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   int currentPool = 0;
   for (unsigned slot = 0; slot < QuestionSlotCount; ++slot) {
@@ -138,7 +125,7 @@ void writeExamEcho(FILE* stream) {
         appendFormat(&record, "}\n;  ***** CLOSE POOL *****  [#%d]\n\n\n", currentPool);
       if (pool != 0)
         appendFormat(&record, "\n;  ***** OPEN POOL *****  [#%d]\n{\n\n", pool);
-      writeEnciphered(&record, stream);
+      writeEncipheredRecord(&record, stream);
       currentPool = pool;
     }
     echoQuestion(question, slot, stream);
@@ -146,6 +133,6 @@ void writeExamEcho(FILE* stream) {
   if (currentPool != 0) {
     record.clear();
     appendFormat(&record, "}\n;  ***** CLOSE POOL *****  [#%d]\n\n\n", currentPool);
-    writeEnciphered(&record, stream);
+    writeEncipheredRecord(&record, stream);
   }
 }

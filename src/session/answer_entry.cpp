@@ -13,17 +13,6 @@ const char* const AllWhitespaceMessage =
 namespace {
 
 constexpr int AnswerCapacity = 4096;
-constexpr uint8_t ReviewOn = 0x11;
-
-// Commands are whole lines, matched without regard to letter case.
-bool sameWord(const char* line, const char* command) {
-  for (; *line && *command; ++line, ++command) {
-    char c = *line >= 'A' && *line <= 'Z' ? static_cast<char>(*line + 32) : *line;
-    if (c != *command)
-      return false;
-  }
-  return *line == '\0' && *command == '\0';
-}
 
 bool isAllWhitespace(const char* line) {
   for (; *line; ++line)
@@ -35,20 +24,29 @@ bool isAllWhitespace(const char* line) {
 void writeTickRecord(const char* format, uint32_t tick, const char* text, FILE* stream) {
   std::string record;
   appendFormat(&record, format, tick, text);
-  writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+  writeEncipheredRecord(&record, stream);
 }
 
 }  // namespace
+
+bool isCommand(const char* line, const char* command) {
+  for (; *line && *command; ++line, ++command) {
+    char c = *line >= 'A' && *line <= 'Z' ? static_cast<char>(*line + 32) : *line;
+    if (c != *command)
+      return false;
+  }
+  return *line == '\0' && *command == '\0';
+}
 
 int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
   *firstAnswerGiven = true;
   char answer[AnswerCapacity];
   memset(answer, 0, sizeof answer);
   // Room for a whole answer and the words around it.
-  char prompt[AnswerCapacity + 128];
+  char confirmation[AnswerCapacity + 128];
 
   for (;;) {
-    bool review = State.ReviewMode == ReviewOn;
+    bool review = reviewModeOn();
     bool skipRequested = false;
 
     const char* prior = firstAnswer(record);
@@ -82,7 +80,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
       continue;
     }
 
-    if (sameWord(answer, "#done") || sameWord(answer, "#exit")) {
+    if (isCommand(answer, "#done") || isCommand(answer, "#exit")) {
       writeTickRecord("tck:%08X\n****** %s *****\n\n", tick, answer, stream);
       char choice;
       askKeyChoice(&choice, nullptr, 0,
@@ -98,8 +96,9 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
       continue;
     }
 
+    const char* prompt;
     int attribute;
-    if (sameWord(answer, "#skip")) {
+    if (isCommand(answer, "#skip")) {
       if (review) {
         answer[0] = '\0';
         showMessageAndWait(
@@ -108,19 +107,20 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
             14);
         continue;
       }
-      snprintf(prompt, sizeof prompt,
-               "\n\nNOTE: You have chosen to SKIP this question - if you are SURE, answer 'Y' or "
-               "'y'\n\n");
+      prompt =
+          "\n\nNOTE: You have chosen to SKIP this question - if you are SURE, answer 'Y' or "
+          "'y'\n\n";
       attribute = 14;
       skipRequested = true;
-    } else if (sameWord(answer, "skip")) {
-      snprintf(prompt, sizeof prompt,
-               "\n\nWARNING! You have entered 'skip' and not '#skip' - if you intended to SKIP "
-               "this question, answer 'N' or 'n' then answer '#skip' instead.\n\n");
+    } else if (isCommand(answer, "skip")) {
+      prompt =
+          "\n\nWARNING! You have entered 'skip' and not '#skip' - if you intended to SKIP "
+          "this question, answer 'N' or 'n' then answer '#skip' instead.\n\n";
       attribute = 11;
     } else {
-      snprintf(prompt, sizeof prompt, "\n\nYour Answer: \"%s\"\n\n --- Enter 'Y' or 'y' if correct.",
-               answer);
+      snprintf(confirmation, sizeof confirmation,
+               "\n\nYour Answer: \"%s\"\n\n --- Enter 'Y' or 'y' if correct.", answer);
+      prompt = confirmation;
       attribute = DefaultAttribute;
     }
 

@@ -5,6 +5,12 @@
 
 #include "state/program_state.h"
 
+// The exam lets the student move between questions with the arrow keys and change
+// answers until the time is up; #skip is then disabled.
+inline bool reviewModeOn() {
+  return State.ReviewMode == 0x11;
+}
+
 // Results of enterAnswer besides the navigation keys (KeyUp, KeyDown, KeyPageUp,
 // KeyPageDown, in review mode only).
 constexpr int AnswerStored = 0;
@@ -15,5 +21,9 @@ constexpr int SessionOver = -1;
 // mode) a navigation key is pressed. firstAnswerGiven ends true when the record had no answer
 // before and got one now.
 int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream);
+
+// True when line is the command (written in lower case) as a whole line, in any letter
+// case.
+bool isCommand(const char* line, const char* command);
 
 extern const char* const AllWhitespaceMessage;

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr uint8_t ReviewOn = 0x11;
-
 void printIn(int attribute, const char* text) {
   setConsoleAttribute(ConsoleStream::Out, attribute);
   consoleWrite(ConsoleStream::Out, text);
@@ -54,10 +52,6 @@ void showInstructions(const char* directory, const char* resultFileName) {
                "*****      The clock starts when the question window pops up       *****\n");
   consolePrintf(ConsoleStream::Out, "%s\n", stars);
   setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
-}
-
-void writeEnciphered(std::string* record, FILE* stream) {
-  writeRecord(RecordMode::Hex, record->data(), record->size(), stream, true);
 }
 
 SystemTime localNow() {
@@ -109,7 +103,7 @@ void runQuestionLoop(QListEntry* entry, FILE* stream) {
       entry = open;
       continue;
     }
-    if (State.ReviewMode != ReviewOn) {
+    if (!reviewModeOn()) {
       showMessageAndWait(
           "\n\nYou have answered all the questions.\n\nPress ENTER to Complete the Exam\n\n", 10);
       return;
@@ -196,7 +190,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   uint32_t examCount = static_cast<uint32_t>(-1 - static_cast<int32_t>(counter));
   record.clear();
   appendFormat(&record, "; %s (tck:%08X) ExamCount:%02X\n\n", stamp, startTick, examCount);
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   QListEntry* first = buildQuestionList();
   if (!first) {
@@ -213,7 +207,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   State.EndReason = 0;
   State.SessionActive.store(0);
   record = "\n\nEXAM COMPLETE:\n\n";
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
 
   uint32_t endTick = platform().tickCount();
   State.SessionEndSeconds = endTick / 1000;
@@ -222,7 +216,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   formatStampedTime("@", finishLocal, stamp, sizeof stamp, false);
   record.clear();
   appendFormat(&record, "; %s  (tck:%08X)\n\n", stamp, endTick);
-  writeEnciphered(&record, stream);
+  writeEncipheredRecord(&record, stream);
   record = "\n\nSAVING EXAM ... \n\n";
   writeRecord(RecordMode::Plain, record.data(), record.size(), stream, false);
   writeExamEcho(stream);

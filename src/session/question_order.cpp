@@ -23,10 +23,6 @@ const char* unitOf(float points) {
   return points == 1.0f ? "pt" : "pts";
 }
 
-char letterOf(const SubQuestion* sub) {
-  return static_cast<char>(0x60 + (sub->Flags >> 2));
-}
-
 // The window text is cut at the window buffer's end; the records carry the whole text.
 void publishWindowText(int length) {
   if (length < 0)
@@ -111,15 +107,7 @@ QListEntry* buildQuestionList() {
 
 bool isOpenEntry(const QListEntry* entry) {
   const char* answer = firstAnswer(entry->Sub ? entry->Sub : entry->Owner);
-  if (answer[0] == '\0')
-    return true;
-  const char* skip = "#skip";
-  for (; *answer && *skip; ++answer, ++skip) {
-    char c = *answer >= 'A' && *answer <= 'Z' ? static_cast<char>(*answer + 32) : *answer;
-    if (c != *skip)
-      return false;
-  }
-  return *answer == '\0' && *skip == '\0';
+  return answer[0] == '\0' || isCommand(answer, "#skip");
 }
 
 QListEntry* findOpenEntry(bool forwards, QListEntry* start) {
@@ -172,7 +160,7 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
     publishWindowText(length);
     appendFormat(&record, "tck:%08X\n%02d. (%5.1f %s) %s\n", tick, entry->Number,
                  static_cast<double>(points), unitOf(points), question->Text);
-    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    writeEncipheredRecord(&record, stream);
     result = enterAnswer(firstAnswerGiven, question, stream);
   } else {
     SubQuestion* sub = entry->Sub;
@@ -182,15 +170,15 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
         "--->  Questions Answered #%u of %u\n\n%02d. %s\n===> SubQuestion #%u of %u\n\n%02d.%c. "
         "(%5.1f %s) %s\n",
         State.QuestionsAnswered, State.QuestionCount, entry->Number, question->Text,
-        sub->Flags >> 2, question->SubCount, entry->Number, letterOf(sub),
+        subQuestionIndex(sub), question->SubCount, entry->Number, subQuestionLetter(sub),
         static_cast<double>(points), unitOf(points), sub->Text);
     publishWindowText(length);
     appendFormat(&record, "%02d. %s\n", entry->Number, question->Text);
-    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+    writeEncipheredRecord(&record, stream);
     record.clear();
     appendFormat(&record, "tck:%08X\n%02d.%c. (%5.1f %s) %s\n", tick, entry->Number,
-                 letterOf(sub), static_cast<double>(points), unitOf(points), sub->Text);
-    writeRecord(RecordMode::Hex, record.data(), record.size(), stream, true);
+                 subQuestionLetter(sub), static_cast<double>(points), unitOf(points), sub->Text);
+    writeEncipheredRecord(&record, stream);
     result = enterAnswer(firstAnswerGiven, sub, stream);
   }
 

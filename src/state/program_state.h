@@ -59,6 +59,14 @@ using SubQuestion = Question;
 constexpr uint8_t FlagChoiceBlock = 0x01;
 constexpr uint8_t FlagSubQuestion = 0x02;
 
+// A sub-question's letter index sits in bits 2 to 7 of Flags, 1 for 'a'.
+inline unsigned subQuestionIndex(const SubQuestion* sub) {
+  return sub->Flags >> 2;
+}
+inline char subQuestionLetter(const SubQuestion* sub) {
+  return static_cast<char>('a' - 1 + subQuestionIndex(sub));
+}
+
 constexpr int QuestionSlotCount = 1024;
 constexpr int SubQuestionSlotCount = 2048;
 

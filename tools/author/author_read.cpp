@@ -5,9 +5,7 @@
 
 #include "author.h"
 #include "author_support.h"
-#include "crypto/key_data.h"
 #include "result/xmc_reader.h"
-#include "state/program_state.h"
 
 namespace {
 
@@ -71,26 +69,10 @@ int authorRead(int argc, char** argv) {
     return 2;
   }
 
-  static std::string keyBytes;
-  if (keyPath) {
-    if (!readWholeFile(keyPath, &keyBytes)) {
-      fprintf(stderr, "veritor-author read: cannot read key file '%s'\n", keyPath);
-      return 2;
-    }
-    if (keyBytes.size() < 3) {
-      fprintf(stderr, "veritor-author read: key file '%s' is too short to be key data\n", keyPath);
-      return 2;
-    }
-    // As veritor's -k: only the leading bytes up to the prime below the file size count.
-    State.PrimeTable = loadPrimeTable();
-    uint32_t lower = 0;
-    primeBracket(static_cast<uint32_t>(keyBytes.size()), &lower);
-    State.KeyData = reinterpret_cast<const uint8_t*>(keyBytes.data());
-    State.KeyLength = lower;
-  } else {
-    uint32_t length = 0;
-    State.KeyData = loadKeyResource(&length);
-    State.KeyLength = length;
+  installAuthorPlatform();
+  if (!setUpAuthorKey(keyPath ? keyPath : "")) {
+    fputs("veritor-author read: the key could not be set up\n", stderr);
+    return 2;
   }
 
   std::string bytes;
