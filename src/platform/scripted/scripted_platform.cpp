@@ -107,8 +107,7 @@ int ScriptedPlatform::nextInput() {
       return -1;
     InputByte next = input_.front();
     input_.pop_front();
-    tick_ += next.DelayMs;
-    utc_ += FileTime{next.DelayMs} * 10000;
+    advance(next.DelayMs);
     if (next.Value != -2)
       return next.Value;
   }
