@@ -160,12 +160,6 @@ bool ScriptedPlatform::localToUtc(const SystemTime& local, SystemTime* utc) {
   return true;
 }
 
-void ScriptedPlatform::sleepMilliseconds(uint32_t milliseconds) {
-  // Threads that pace themselves (the guard, the window timer) really wait, and the
-  // scripted clock stays where the test put it.
-  PosixPlatform::sleepMilliseconds(milliseconds);
-}
-
 std::string ScriptedPlatform::userFolder(int candidate) {
   if (candidate >= 1 && candidate <= 4)
     return folders_[candidate];
