@@ -97,11 +97,8 @@ void printInColor(const char* text, int attribute) {
 int askKeyChoice(char* out, const char* keys, int keyCount, const char* prompt, int attribute) {
   for (;;) {
     uint32_t start = platform().tickCount();
-    if (prompt) {
-      setConsoleAttribute(ConsoleStream::Out, attribute);
-      consoleWrite(ConsoleStream::Out, prompt);
-      setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
-    }
+    if (prompt)
+      printInColor(prompt, attribute);
     *out = 0;
     int c = readInputChar();
     bool lineEnd = c == '\n' || c == '\r';
@@ -154,14 +151,8 @@ void fatalError(const char* message) {
   char copy[128];
   snprintf(copy, sizeof copy, "%s", message ? message : "");
   consoleWrite(ConsoleStream::Err, "\n\n");
-  setConsoleAttribute(ConsoleStream::Out, 12);
-  consoleWrite(ConsoleStream::Out, copy);
-  setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
-  setConsoleAttribute(ConsoleStream::Err, 12);
-  consoleWrite(ConsoleStream::Err, PressEnterBanner);
-  setConsoleAttribute(ConsoleStream::Err, DefaultAttribute);
-  char scratch;
-  askKeyChoice(&scratch, nullptr, 0, nullptr, 12);
+  printInColor(copy, 12);
+  showMessageAndWait(nullptr, 12);
   endProgram(-1);
 }
 

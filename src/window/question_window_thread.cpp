@@ -58,6 +58,9 @@ void zoom(Screen& screen, int step) {
   State.FontIndex.store(static_cast<uint8_t>(std::clamp(index, 0, FontSizeCount - 1)),
                         std::memory_order_relaxed);
   relayout(screen);
+  // The timer wakes the window only when the countdown or the text changes, which in the
+  // colour preview is never: the new size is drawn as soon as the keys are handled.
+  screen.PaintWanted = true;
 }
 
 void drawRow(QuestionWindowBackend& backend, int row, const char* text, int length, int columns,
@@ -283,9 +286,10 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
 
   while (!run->StopRequested.load(std::memory_order_acquire)) {
     WindowEvent event;
-    if (!backend.waitEvent(&event, 1000))
-      continue;
-    if (!handleEvent(run, *screen, event))
+    // A drawing put off until the queue is empty must not also wait for the next event:
+    // the queue may hold only events the window ignores.
+    if (backend.waitEvent(&event, screen->PaintWanted ? 0 : 1000) &&
+        !handleEvent(run, *screen, event))
       break;
     if (screen->PaintWanted && !backend.eventsPending())
       draw(run, *screen, false);

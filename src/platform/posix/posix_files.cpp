@@ -13,17 +13,14 @@
 
 namespace {
 
-// Seconds between 1601-01-01 and 1970-01-01.
-constexpr int64_t EpochDifference = 11644473600LL;
-
 FileTime fromTimespec(const struct timespec& ts) {
-  return static_cast<FileTime>((static_cast<int64_t>(ts.tv_sec) + EpochDifference) * 10000000 +
-                               ts.tv_nsec / 100);
+  return static_cast<FileTime>(
+      (static_cast<int64_t>(ts.tv_sec) + SecondsFrom1601To1970) * 10000000 + ts.tv_nsec / 100);
 }
 
 struct timespec toTimespec(FileTime time) {
   struct timespec ts;
-  ts.tv_sec = static_cast<time_t>(static_cast<int64_t>(time / 10000000) - EpochDifference);
+  ts.tv_sec = static_cast<time_t>(static_cast<int64_t>(time / 10000000) - SecondsFrom1601To1970);
   ts.tv_nsec = static_cast<long>(time % 10000000) * 100;
   return ts;
 }

@@ -51,8 +51,7 @@ bool PosixPlatform::utcToLocal(const SystemTime& utc, SystemTime* local) {
   FileTime ft;
   if (!systemTimeToFileTime(utc, &ft))
     return false;
-  // Seconds between 1601 and 1970.
-  time_t seconds = static_cast<time_t>(ft / 10000000) - 11644473600LL;
+  time_t seconds = static_cast<time_t>(ft / 10000000) - SecondsFrom1601To1970;
   struct tm tm;
   if (!localtime_r(&seconds, &tm))
     return false;

@@ -107,8 +107,7 @@ int ScriptedPlatform::nextInput() {
       return -1;
     InputByte next = input_.front();
     input_.pop_front();
-    tick_ += next.DelayMs;
-    utc_ += FileTime{next.DelayMs} * 10000;
+    advance(next.DelayMs);
     if (next.Value != -2)
       return next.Value;
   }
@@ -159,12 +158,6 @@ bool ScriptedPlatform::localToUtc(const SystemTime& local, SystemTime* utc) {
     return false;
   *utc = fileTimeToSystemTime(time - static_cast<int64_t>(utcOffsetMinutes_) * 600000000LL);
   return true;
-}
-
-void ScriptedPlatform::sleepMilliseconds(uint32_t milliseconds) {
-  // Threads that pace themselves (the guard, the window timer) really wait, and the
-  // scripted clock stays where the test put it.
-  PosixPlatform::sleepMilliseconds(milliseconds);
 }
 
 std::string ScriptedPlatform::userFolder(int candidate) {

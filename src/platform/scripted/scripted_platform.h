@@ -51,7 +51,8 @@ class ScriptedPlatform : public PosixPlatform {
   void setTick(uint32_t tick) { tick_ = tick; }
   void setUtc(FileTime now) { utc_ = now; }
   // Moves the tick count and the clock on together. Only the test and the script move
-  // them: a sleep in the program does not.
+  // them: a sleep in the program (the POSIX one, inherited) really waits and leaves the
+  // scripted clock where it was.
   void advance(uint32_t milliseconds);
   void setUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }
 
@@ -77,7 +78,6 @@ class ScriptedPlatform : public PosixPlatform {
   SystemTime systemTimeUtc() override;
   bool utcToLocal(const SystemTime& utc, SystemTime* local) override;
   bool localToUtc(const SystemTime& local, SystemTime* utc) override;
-  void sleepMilliseconds(uint32_t milliseconds) override;
 
   std::string userFolder(int candidate) override;
 
