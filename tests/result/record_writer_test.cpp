@@ -39,7 +39,6 @@ TEST_F(RecordWriterTest, PlainLineFeedsReachTheDiskAsCrLfAndHexIsUpperCase) {
 }
 
 TEST_F(RecordWriterTest, EncipheredRecordsContinueOneKeyStream) {
-  State.ResultCipherState.Positions[0] = 0;
   deriveCipherState(&State.ResultCipherState);
   CipherState start = State.ResultCipherState;
   FILE* stream = open();
@@ -50,12 +49,7 @@ TEST_F(RecordWriterTest, EncipheredRecordsContinueOneKeyStream) {
   std::string file = written();
   ASSERT_EQ(file.size(), 14u);
   EXPECT_EQ(file.find_first_not_of("0123456789ABCDEF"), std::string::npos);
-
-  uint8_t bytes[7];
-  for (int i = 0; i < 7; ++i)
-    bytes[i] = static_cast<uint8_t>(std::stoi(file.substr(2 * i, 2), nullptr, 16));
-  applyKeyStream(&start, bytes, 7);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), 7), "abcdefg");
+  EXPECT_EQ(fromHex(file, &start), "abcdefg");
   EXPECT_EQ(memcmp(start.Positions, State.ResultCipherState.Positions, sizeof start.Positions), 0);
 }
 
@@ -69,11 +63,8 @@ TEST_F(RecordWriterTest, KeyStartWritesStepThenPosition) {
   FILE* stream = open();
   writeKeyStart(stream);
   std::string file = written();
-  std::string decoded;
-  for (size_t i = 8; i + 1 < file.size(); i += 2)
-    decoded += static_cast<char>(std::stoi(file.substr(i, 2), nullptr, 16));
   EXPECT_EQ(file.substr(0, 8), "START:\r\n");
-  EXPECT_EQ(decoded, "0:0000000100000000:1:ABCDEF0100000010:2:0000000200000003:");
+  EXPECT_EQ(fromHex(file.substr(8)), "0:0000000100000000:1:ABCDEF0100000010:2:0000000200000003:");
 }
 
 TEST_F(RecordWriterTest, StampsInLongAndShortForm) {
@@ -142,7 +133,6 @@ TEST_F(RecordWriterTest, EchoFormatsPoolsPointsAndAnswerLines) {
            "4. (0.5 pts) Last pool.\n");
   char answer[] = "student answer";
   addAnswer(&State.QuestionSlots[2], answer, 1);
-  State.ResultCipherState.Positions[0] = 0;
   deriveCipherState(&State.ResultCipherState);
   CipherState start = State.ResultCipherState;
   // A simple question followed by another keeps a line feed at the end of its text.
@@ -154,11 +144,7 @@ TEST_F(RecordWriterTest, EchoFormatsPoolsPointsAndAnswerLines) {
       ";Fall 2021;  CS 1234: Intro to Programming: (001) ---> Exam 1:  TimeLimit: 60 minutes  ---  "
       "Version  1.07\r\n\r\n";
   ASSERT_EQ(file.substr(0, line.size()), line);
-  std::string echo;
-  for (size_t i = line.size(); i + 1 < file.size(); i += 2)
-    echo += static_cast<char>(std::stoi(file.substr(i, 2), nullptr, 16));
-  applyKeyStream(&start, reinterpret_cast<uint8_t*>(echo.data()), echo.size());
-  EXPECT_EQ(echo,
+  EXPECT_EQ(fromHex(file.substr(line.size()), &start),
             "\n\nQUESTIONS:  (5)  Total Points:  (  6.5)\n\n"
             "1. (  1.0 pts) Worth one.\n\n &seed\n\n\n"
             "\n;  ***** OPEN POOL *****  [#1]\n{\n\n"

@@ -14,8 +14,7 @@ class XmcReaderTest : public SessionTest {
  protected:
   // A short whole session in file order: two questions, one rejection, the end.
   void takeExam() {
-    loadExam(DemoHeader, "QUESTIONS\n1. (1 pt) One?\n2. Parts.\n  2.a. (1 pt) A.\n  2.b. (1 pt) B.\n");
-    State.OrderMode = '+';
+    loadInFileOrder("QUESTIONS\n1. (1 pt) One?\n2. Parts.\n  2.a. (1 pt) A.\n  2.b. (1 pt) B.\n");
     begin();
     answer("one", 4000);
     console.typeLine("nope", 2500);

@@ -30,20 +30,17 @@ class QuestionOrderTest : public SessionTest {
 };
 
 TEST_F(QuestionOrderTest, FileOrderWithPoolsAndParts) {
-  loadExam(DemoHeader,
-           "QUESTIONS\n"
-           "1. (1 pt) Q1\n"
-           "{\n2. (1 pt) P1\n3. (1 pt) P2\n4. (1 pt) P3\n}\n"
-           "5. (1 pt) Q5\n"
-           "6. Q6\n  6.a. (1 pt) a\n  6.b. (1 pt) b\n  6.c. (1 pt) c\n");
-  State.OrderMode = '+';
+  loadInFileOrder("QUESTIONS\n"
+                  "1. (1 pt) Q1\n"
+                  "{\n2. (1 pt) P1\n3. (1 pt) P2\n4. (1 pt) P3\n}\n"
+                  "5. (1 pt) Q5\n"
+                  "6. Q6\n  6.a. (1 pt) a\n  6.b. (1 pt) b\n  6.c. (1 pt) c\n");
   buildQuestionList();
   EXPECT_EQ(order(), "1:Q1 2:P1 3:Q5 4:Q6a 4:Q6b 4:Q6c ");
 }
 
 TEST_F(QuestionOrderTest, LimitCountsEntriesAfterWholeQuestions) {
-  loadExam(DemoHeader, "QUESTIONS 1\n1. Q1\n  1.a. (1 pt) a\n  1.b. (1 pt) b\n  1.c. (1 pt) c\n2. (1 pt) Q2\n");
-  State.OrderMode = '+';
+  loadInFileOrder("QUESTIONS 1\n1. Q1\n  1.a. (1 pt) a\n  1.b. (1 pt) b\n  1.c. (1 pt) c\n2. (1 pt) Q2\n");
   buildQuestionList();
   EXPECT_EQ(order(), "1:Q1a 1:Q1b 1:Q1c ");
 }
@@ -70,8 +67,7 @@ TEST_F(QuestionOrderTest, ShuffledWalksDependOnTheKeyAndTheClock) {
 }
 
 TEST_F(QuestionOrderTest, OpenEntriesAreEmptyOrSkippedInAnyCase) {
-  loadExam(DemoHeader, "QUESTIONS\n1. (1 pt) A\n2. (1 pt) B\n3. (1 pt) C\n");
-  State.OrderMode = '+';
+  loadInFileOrder("QUESTIONS\n1. (1 pt) A\n2. (1 pt) B\n3. (1 pt) C\n");
   QListEntry* first = buildQuestionList();
   QListEntry* second = first->Next;
   QListEntry* third = second->Next;
@@ -93,8 +89,7 @@ TEST_F(QuestionOrderTest, OpenEntriesAreEmptyOrSkippedInAnyCase) {
 }
 
 TEST_F(QuestionOrderTest, WindowTextForQuestionsAndSubQuestions) {
-  loadExam(DemoHeader, "QUESTIONS\n1. (-1 pts) Minus.\n2. Parts.\n  2.a. (0.5 pts) Half.\n  2.b. (1 pt) One.\n");
-  State.OrderMode = '+';
+  loadInFileOrder("QUESTIONS\n1. (-1 pts) Minus.\n2. Parts.\n  2.a. (0.5 pts) Half.\n  2.b. (1 pt) One.\n");
   QListEntry* entry = buildQuestionList();
   FILE* stream = fopen(folder.file("x.xmc").c_str(), "w+b");
   bool first = false;
@@ -110,8 +105,7 @@ TEST_F(QuestionOrderTest, WindowTextForQuestionsAndSubQuestions) {
 
 TEST_F(QuestionOrderTest, TooLongTextIsCutForTheWindowOnly) {
   std::string body = "QUESTIONS\n1. (2 pts) " + std::string(4000, 'w') + "\n\\" + std::string(80, 'z') + "\n";
-  loadExam(DemoHeader, body);
-  State.OrderMode = '+';
+  loadInFileOrder(body);
   QListEntry* entry = buildQuestionList();
   size_t length = strlen(entry->Owner->Text);
   ASSERT_GT(length, 4050u);
@@ -124,11 +118,7 @@ TEST_F(QuestionOrderTest, TooLongTextIsCutForTheWindowOnly) {
   EXPECT_EQ(runProgram([&] { EXPECT_EQ(presentQuestion(&first, entry, stream), -1); }), NoExit);
   fclose(stream);
   EXPECT_EQ(strlen(State.QuestionText), 4095u);
-  std::string hex = folder.read("x.xmc");
-  std::string record;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    record += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  applyKeyStream(&start, reinterpret_cast<uint8_t*>(record.data()), record.size());
+  std::string record = fromHex(folder.read("x.xmc"), &start);
   EXPECT_NE(record.find(std::string(entry->Owner->Text) + "\ntck:"), std::string::npos);
 }
 

@@ -77,3 +77,12 @@ std::string SessionTest::events() const {
   }
   return out;
 }
+
+std::string SessionTest::fromHex(const std::string& hex, CipherState* stream) {
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  if (stream)
+    applyKeyStream(stream, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+  return bytes;
+}

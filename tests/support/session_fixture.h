@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "examfile/cipher.h"
 #include "result/xmc_reader.h"
 #include "support/scripted_test.h"
+
+extern const char* const DemoHeader;  // 60 minutes
 
 class SessionTest : public ScriptedTest {
  protected:
@@ -16,6 +19,11 @@ class SessionTest : public ScriptedTest {
 
   // header: the exam's header line; body: its deciphered body.
   void loadExam(const std::string& header, const std::string& body);
+  // The demo header with this body, asked in the order of the file.
+  void loadInFileOrder(const std::string& body) {
+    loadExam(DemoHeader, body);
+    State.OrderMode = '+';
+  }
   // Runs the session on a fresh completed-exam file; returns runProgram's status. The
   // file is then in bytes and reading.
   int runSession(int8_t counter = static_cast<int8_t>(0xFE));
@@ -30,10 +38,12 @@ class SessionTest : public ScriptedTest {
   // Events of the reading, as "Q:03.b." / "C:text" / "R:text" / "E:#done".
   std::string events() const;
 
+  // Pairs of hex digits back to the bytes they stand for, deciphered with the key stream
+  // when one is given (which then runs on past them).
+  static std::string fromHex(const std::string& hex, CipherState* stream = nullptr);
+
   TempFolder folder;
   std::string bytes;
   XmcReading reading;
   std::string headerLine;
 };
-
-extern const char* const DemoHeader;  // 60 minutes
