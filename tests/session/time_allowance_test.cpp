@@ -37,9 +37,6 @@ TEST_F(TimeAllowanceTest, PercentWarningsOnceEachAndOnlyTheHighest) {
   checkAt(1801);
   EXPECT_EQ(window(),
             "\n\n*** Warning - You have used 50% of your Allotted Test Time of (60 min) - 29 min remain.\n\n");
-  EXPECT_EQ(attributeOf("*** Note: - You have used 50% of your Allotted Test Time of (60 min) - 29 min "
-                        "remain.\n\nPress ENTER\n\n"),
-            11);
   checkAt(2701);
   EXPECT_EQ(window(),
             "\n\n*** Warning - You have used 75% of your Allotted Test Time of (60 min) - 14 min remain.\n\n");
