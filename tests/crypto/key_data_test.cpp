@@ -97,33 +97,33 @@ TEST_F(KeyDataTest, NoKeyOptionChangesNothing) {
   EXPECT_EQ(State.KeyLength, 65537u);
 }
 
-TEST_F(KeyDataTest, KeyOptionWithoutFileName) {
-  pressEnterLater();
-  EXPECT_EQ(loadWithArguments({"veritor", "-K"}), -1);
-  EXPECT_NE(err().find("\n\nError - no file name following '-k' parameter.\n\n"), std::string::npos);
-}
-
-TEST_F(KeyDataTest, MissingKeyFile) {
+// Each refusal shows its message on the error stream, waits for ENTER and ends with -1.
+TEST_F(KeyDataTest, RefusedKeyOptions) {
   TempFolder folder;
-  pressEnterLater();
-  EXPECT_EQ(loadWithArguments({"veritor", "-k", folder.file("none.bin")}), -1);
-  EXPECT_NE(err().find("Error - Could not open specified key file: '" + folder.file("none.bin") +
-                       "'\n\n"),
-            std::string::npos);
-}
-
-TEST_F(KeyDataTest, KeyFileTooShortForTheCipher) {
-  TempFolder folder;
-  for (size_t size : {0, 1, 2}) {
-    folder.write("short.bin", std::string(size, 's'));
-    console.takeText();
+  const std::string missing = folder.file("none.bin");
+  for (size_t size : {0, 1, 2})
+    folder.write("short" + std::to_string(size) + ".bin", std::string(size, 's'));
+  auto tooShort = [&](size_t size) {
+    return "Error - The key file '" + folder.file("short" + std::to_string(size) + ".bin") +
+           "' is too short (" + std::to_string(size) +
+           " bytes); a key file must hold at least 3 bytes.\n\n";
+  };
+  struct Case {
+    std::vector<std::string> Arguments;
+    std::string Message;
+  } cases[] = {
+      {{"veritor", "-K"}, "\n\nError - no file name following '-k' parameter.\n\n"},
+      {{"veritor", "-k", missing},
+       "Error - Could not open specified key file: '" + missing + "'\n\n"},
+      // Too short for the cipher's three passes.
+      {{"veritor", "-k", folder.file("short0.bin")}, tooShort(0)},
+      {{"veritor", "-k", folder.file("short1.bin")}, tooShort(1)},
+      {{"veritor", "-k", folder.file("short2.bin")}, tooShort(2)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Message);
     pressEnterLater();
-    EXPECT_EQ(loadWithArguments({"veritor", "-k", folder.file("short.bin")}), -1) << size;
-    char expected[512];
-    snprintf(expected, sizeof expected,
-             "Error - The key file '%s' is too short (%zu bytes); a key file must hold at "
-             "least 3 bytes.\n\n",
-             folder.file("short.bin").c_str(), size);
-    EXPECT_NE(console.takeText().find(expected), std::string::npos) << size;
+    EXPECT_EQ(loadWithArguments(c.Arguments), -1);
+    EXPECT_NE(err().find(c.Message), std::string::npos);
   }
 }
