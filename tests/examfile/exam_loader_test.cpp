@@ -67,8 +67,7 @@ class ExamLoaderTest : public ScriptedTest {
     snprintf(State.StartDirectory, sizeof State.StartDirectory, "%s", folder.path().c_str());
     snprintf(State.StudentId, sizeof State.StudentId, "abc123");
     console.setUtc(Now);
-    options.Password = "open sesame";
-    options.ExpiryDate = "2026/12/31::23:59:00";
+    options = defaultOptions();
     g_session = SessionCall();
     ExamSessionRunner = recordSession;
   }
@@ -80,6 +79,13 @@ class ExamLoaderTest : public ScriptedTest {
     ScriptedTest::TearDown();
   }
 
+  // The password the tests type and an expiry far after the clock.
+  static ExamFileOptions defaultOptions() {
+    ExamFileOptions options;
+    options.Password = "open sesame";
+    options.ExpiryDate = "2026/12/31::23:59:00";
+    return options;
+  }
   // Writes the exam file, dated an hour before the clock.
   void writeExam(const std::string& text, FileTime written = Now - 60 * Minute) {
     folder.write(ExamName, text);
@@ -212,9 +218,7 @@ TEST_F(ExamLoaderTest, RefusalsThatEndTheProgram) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    options = ExamFileOptions();
-    options.Password = "open sesame";
-    options.ExpiryDate = "2026/12/31::23:59:00";
+    options = defaultOptions();
     c.Change(&options);
     writeExam(exam());
     const std::string before = onDisk();
