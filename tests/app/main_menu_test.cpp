@@ -121,18 +121,6 @@ TEST_F(MainMenuTest, HelpShowsItsTextAndWaitsForEnter) {
   EXPECT_TRUE(console.scriptDone());
 }
 
-TEST_F(MainMenuTest, TheLoopShowsHelpAndLeavesWithStatusZero) {
-  console.typeLine("1");
-  console.typeLine("");
-  console.typeLine("9");
-  console.typeLine("");
-  EXPECT_EQ(runProgram([] { runMainMenuLoop(); }), 0);
-  std::string text = console.allText();
-  EXPECT_NE(text.find("Finally, to skip a question"), std::string::npos);
-  EXPECT_EQ(text.substr(text.size() - Goodbye.size() - PressEnter.size()), Goodbye + PressEnter);
-  EXPECT_TRUE(console.scriptDone());
-}
-
 TEST_F(MainMenuTest, TheLoopAnswersZeroAsNoChoiceAndGoesOn) {
   console.typeLine("0");
   console.typeLine("-1");
