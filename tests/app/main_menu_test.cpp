@@ -74,9 +74,7 @@ TEST_F(MainMenuTest, TheColourMenuStoresTheChoiceAndReturnsToTheMainMenu) {
   EXPECT_EQ(console.clearCount(), 6);
 }
 
-TEST_F(MainMenuTest, TheColourMenuKeepsTheColourOnEightAndZeroAndLeavesOnMinusOne) {
-  console.typeLine("8");
-  console.typeLine("0");
+TEST_F(MainMenuTest, TheColourMenuLeavesOnMinusOneWithTheColourUnchanged) {
   console.typeLine("-1");
   EXPECT_EQ(fontColorMenu(), 0);
   EXPECT_EQ(State.ColorChoice, 6);
