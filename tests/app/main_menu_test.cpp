@@ -74,9 +74,7 @@ TEST_F(MainMenuTest, TheColourMenuStoresTheChoiceAndReturnsToTheMainMenu) {
   EXPECT_EQ(console.clearCount(), 6);
 }
 
-TEST_F(MainMenuTest, TheColourMenuKeepsTheColourOnEightAndZeroAndLeavesOnMinusOne) {
-  console.typeLine("8");
-  console.typeLine("0");
+TEST_F(MainMenuTest, TheColourMenuLeavesOnMinusOneWithTheColourUnchanged) {
   console.typeLine("-1");
   EXPECT_EQ(fontColorMenu(), 0);
   EXPECT_EQ(State.ColorChoice, 6);
@@ -118,18 +116,6 @@ TEST_F(MainMenuTest, HelpShowsItsTextAndWaitsForEnter) {
             "skip.\n\n\n\n");
   EXPECT_EQ(err(), PressEnter);
   EXPECT_EQ(console.clearCount(), 2);
-  EXPECT_TRUE(console.scriptDone());
-}
-
-TEST_F(MainMenuTest, TheLoopShowsHelpAndLeavesWithStatusZero) {
-  console.typeLine("1");
-  console.typeLine("");
-  console.typeLine("9");
-  console.typeLine("");
-  EXPECT_EQ(runProgram([] { runMainMenuLoop(); }), 0);
-  std::string text = console.allText();
-  EXPECT_NE(text.find("Finally, to skip a question"), std::string::npos);
-  EXPECT_EQ(text.substr(text.size() - Goodbye.size() - PressEnter.size()), Goodbye + PressEnter);
   EXPECT_TRUE(console.scriptDone());
 }
 

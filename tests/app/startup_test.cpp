@@ -46,35 +46,35 @@ TEST_F(StartupTest, AKeyOfTheWrongLengthEndsTheProgram) {
   EXPECT_EQ(attributeOf("Internal Data Error"), 15);
 }
 
-TEST_F(StartupTest, TheWorkingDirectoryIsRead) {
-  readWorkingDirectory();
-  EXPECT_EQ(State.WorkingDirectory[0], '/');
-  EXPECT_EQ(all(), "");
-}
-
-TEST_F(StartupTest, AnUnreadableWorkingDirectoryEndsTheProgram) {
-  DirectoryTrouble trouble(0);
-  setPlatform(&trouble);
-  trouble.typeLine("");
-  EXPECT_EQ(runProgram([] { readWorkingDirectory(); }), -1);
-  EXPECT_EQ(trouble.text(ConsoleStream::Err),
-            "\n\nError! Could not get current working directory.\n\n\n\n");
-  EXPECT_TRUE(trouble.scriptDone());
-}
-
-TEST_F(StartupTest, AWorkingDirectoryTooLongForThePathBuffersEndsTheProgram) {
-  DirectoryTrouble trouble(PathCapacity + 10);
-  setPlatform(&trouble);
-  trouble.typeLine("");
-  EXPECT_EQ(runProgram([] { readWorkingDirectory(); }), -1);
-  EXPECT_EQ(trouble.text(ConsoleStream::Err),
-            "\n\nError! The current working directory is longer than 4095 characters.\n\n\n\n");
-  EXPECT_EQ(State.WorkingDirectory[0], '\0');
+// The exam search must never start from a cut or unfilled path: a directory that cannot
+// be read, or is too deep for the path buffers, ends the program with its message.
+TEST_F(StartupTest, AWorkingDirectoryThatCannotBeHeldEndsTheProgram) {
+  struct Case {
+    size_t Depth;
+    const char* Message;
+  };
+  const Case cases[] = {
+      {0, "\n\nError! Could not get current working directory.\n\n\n\n"},
+      {PathCapacity + 10,
+       "\n\nError! The current working directory is longer than 4095 characters.\n\n\n\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Depth);
+    DirectoryTrouble trouble(c.Depth);
+    setPlatform(&trouble);
+    trouble.typeLine("");
+    EXPECT_EQ(runProgram([] { readWorkingDirectory(); }), -1);
+    EXPECT_EQ(trouble.text(ConsoleStream::Err), c.Message);
+    EXPECT_EQ(State.WorkingDirectory[0], '\0');
+    EXPECT_TRUE(trouble.scriptDone());
+    setPlatform(&console);
+  }
 
   DirectoryTrouble fits(PathCapacity - 1);
   setPlatform(&fits);
   readWorkingDirectory();
   EXPECT_EQ(strlen(State.WorkingDirectory), PathCapacity - 1);
+  setPlatform(&console);
 }
 
 TEST_F(StartupTest, AWholeRunFromBannerToGoodbye) {

@@ -58,18 +58,21 @@ TEST_F(ConsoleTest, AskKeyChoiceComplainsOncePerRejectedCharacter) {
   EXPECT_EQ(attributeOf("Please enter ONE"), 15);
 }
 
-TEST_F(ConsoleTest, AskKeyChoiceSwallowsANewlineWithin200Milliseconds) {
-  console.typeLine("", 199);
-  console.typeLine("y");
-  EXPECT_EQ(askYesNo(), 'y');
-  EXPECT_EQ(out(), "OK? OK? ");
-}
-
-TEST_F(ConsoleTest, AskKeyChoiceRejectsAnEnterAloneAfter200Milliseconds) {
-  console.typeLine("", 200);
-  console.typeLine("Y");
-  EXPECT_EQ(askYesNo(), 'Y');
-  EXPECT_EQ(out(), std::string("OK? ") + Complaint + "OK? ");
+// A lone ENTER up to 199 ms after the prompt is the stale end of the line before it;
+// from 200 ms on it is the student's answer, and not one of the keys.
+TEST_F(ConsoleTest, AskKeyChoiceSwallowsANewlineOnlyWithin200Milliseconds) {
+  struct Case {
+    int ThinkMs;
+    std::string Written;
+  };
+  const Case cases[] = {{199, "OK? OK? "}, {200, std::string("OK? ") + Complaint + "OK? "}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ThinkMs);
+    console.typeLine("", c.ThinkMs);
+    console.typeLine("Y");
+    EXPECT_EQ(askYesNo(), 'Y');
+    EXPECT_EQ(console.takeText(), c.Written);
+  }
 }
 
 TEST_F(ConsoleTest, AskKeyChoiceWithoutKeysTakesEnterOrAPrintableCharacter) {
@@ -153,11 +156,37 @@ TEST_F(ReadNumberTest, AcceptsNumbersFromMinusOneToTheMaximum) {
   EXPECT_EQ(out(), "? ? ? ? ");
 }
 
-TEST_F(ReadNumberTest, RejectsNumbersOutOfRange) {
-  int value;
-  EXPECT_EQ(answerTo("10", &value), "Your answer of 10 is not from -1 to 9\n\n");
-  EXPECT_EQ(value, 3);
-  EXPECT_EQ(answerTo("-2", &value), "Your answer of -2 is not from -1 to 9\n\n");
+// Each rejected line gets its message in the attribute in force, and the prompt again.
+TEST_F(ReadNumberTest, RejectedLinesGetTheirMessageAndThePromptAgain) {
+  struct Case {
+    std::string Line;
+    const char* Message;
+  };
+  const char* const NoNumber = "\nInvalid Input: No decimal number found - try again.\n\n";
+  const char* const AllBlank = "\nInvalid Input: All whitespace - try again.\n\n";
+  const Case cases[] = {
+      {"10", "Your answer of 10 is not from -1 to 9\n\n"},
+      {"-2", "Your answer of -2 is not from -1 to 9\n\n"},
+      {"", NoNumber},
+      {"x", NoNumber},
+      {"+", NoNumber},
+      {"-", NoNumber},
+      {"5-", NoNumber},
+      {"-+3", NoNumber},
+      {"   ", AllBlank},
+      {std::string(40, ' '), AllBlank},  // blanks filling the whole line
+      {std::string(40, '1'), "Invalid Input: Decimal number truncated - try again.\n\n"},
+      // Out of range, not a value wrapped round to something that would pass.
+      {std::string(31, '9'), "Your answer of 2147483647 is not from -1 to 9\n\n"},
+  };
+  setConsoleAttribute(ConsoleStream::Out, 11);
+  for (const Case& c : cases) {
+    SCOPED_TRACE("line \"" + c.Line + "\"");
+    int value = 0;
+    EXPECT_EQ(answerTo(c.Line, &value), c.Message);
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(attributeOf(c.Message), 11);
+  }
 }
 
 TEST_F(ReadNumberTest, WarnsAboutTextAfterTheNumberAndKeepsIt) {
@@ -166,49 +195,6 @@ TEST_F(ReadNumberTest, WarnsAboutTextAfterTheNumberAndKeepsIt) {
   EXPECT_EQ(out(),
             "? Warning - Non-numeric input (78), found, truncating, check your input "
             "carefully.\n\n");
-}
-
-TEST_F(ReadNumberTest, AnEmptyLineHasNoNumber) {
-  int value;
-  EXPECT_EQ(answerTo("", &value), "\nInvalid Input: No decimal number found - try again.\n\n");
-}
-
-TEST_F(ReadNumberTest, BlanksAloneAreAllWhitespace) {
-  int value;
-  EXPECT_EQ(answerTo("   ", &value), "\nInvalid Input: All whitespace - try again.\n\n");
-}
-
-TEST_F(ReadNumberTest, BlanksFillingTheWholeLineAreAllWhitespace) {
-  int value;
-  EXPECT_EQ(answerTo(std::string(40, ' '), &value),
-            "\nInvalid Input: All whitespace - try again.\n\n");
-}
-
-TEST_F(ReadNumberTest, LoneSignsAndATrailingSignHaveNoNumber) {
-  for (const char* line : {"+", "-", "5-", "-+3"}) {
-    SCOPED_TRACE(line);
-    int value;
-    EXPECT_EQ(answerTo(line, &value), "\nInvalid Input: No decimal number found - try again.\n\n");
-  }
-}
-
-TEST_F(ReadNumberTest, FortyDigitsAreTruncated) {
-  int value;
-  EXPECT_EQ(answerTo(std::string(40, '1'), &value),
-            "Invalid Input: Decimal number truncated - try again.\n\n");
-}
-
-TEST_F(ReadNumberTest, ThirtyOneDigitsAreOutOfRangeNotAWrappedValue) {
-  int value;
-  EXPECT_EQ(answerTo(std::string(31, '9'), &value),
-            "Your answer of 2147483647 is not from -1 to 9\n\n");
-}
-
-TEST_F(ReadNumberTest, MessagesUseTheAttributeInForce) {
-  console.typeLine("x");
-  console.typeLine("1");
-  readNumber("? ", 9);
-  EXPECT_EQ(attributeOf("No decimal number"), 15);
 }
 
 class ReadConsoleLineTest : public ScriptedTest {
