@@ -17,3 +17,8 @@ if(TARGET veritor-author)
   add_custom_target(veritor_samples ALL
     DEPENDS "${VERITOR_SAMPLES_DIR}/DemoExam.exm" "${VERITOR_SAMPLES_DIR}/password.txt")
 endif()
+
+# The session end-to-end tests take the demo exam, so building them builds it too.
+if(TARGET veritor_samples AND TARGET veritor_e2e_tests)
+  add_dependencies(veritor_e2e_tests veritor_samples)
+endif()
