@@ -152,10 +152,11 @@ TEST_F(BodyParserTest, QuestionsMarkerFormsSetTheLimit) {
       {"questions 12", 12},   {"Questions\t 7", 7},   {"QUESTIONS 99999999999", 2147483647},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.Marker);
     clearQuestionStore();
-    EXPECT_EQ(parse(std::string("preamble\n") + c.Marker + "\n1. (1) q\n"), 0) << c.Marker;
-    EXPECT_EQ(State.QuestionLimit, c.Limit) << c.Marker;
-    EXPECT_EQ(State.QuestionsParsed, 1) << c.Marker;
+    EXPECT_EQ(parse(std::string("preamble\n") + c.Marker + "\n1. (1) q\n"), 0);
+    EXPECT_EQ(State.QuestionLimit, c.Limit);
+    EXPECT_EQ(State.QuestionsParsed, 1);
   }
 }
 
@@ -167,16 +168,6 @@ TEST_F(BodyParserTest, QuestionNumbers) {
   EXPECT_STREQ(q(2).Text, "b\n");
   EXPECT_STREQ(q(3).Text, "c");
   EXPECT_EQ(q(3).Points, 3.0f);
-
-  clearQuestionStore();
-  EXPECT_EQ(parseToExit("QUESTIONS\n123456. (3) c\n"), -1);
-  EXPECT_EQ(err(), syntaxError(2, "123456. (3) c", "Failed to find '.' after question number.\n"));
-
-  clearQuestionStore();
-  console.takeText();
-  EXPECT_EQ(parseToExit("QUESTIONS\n  65536. (3) c\n"), -1);
-  EXPECT_EQ(console.takeText(),
-            syntaxError(2, "65536. (3) c", "Failed to get question number.\n"));
 }
 
 TEST_F(BodyParserTest, PointsForms) {
@@ -189,16 +180,48 @@ TEST_F(BodyParserTest, PointsForms) {
   EXPECT_EQ(q(3).Points, 10.5f);
   EXPECT_STREQ(q(3).Text, "c\n");
   EXPECT_EQ(q(4).Points, 1234567890.0f);
-
-  clearQuestionStore();
-  EXPECT_EQ(parseToExit("QUESTIONS\n1. (12.5 points) a\n"), -1);
-  EXPECT_EQ(err(), syntaxError(2, "1. (12.5 points) a",
-                               "No closing parenethesis found after getting points.\n"));
 }
 
-TEST_F(BodyParserTest, UnclosedPointsAtTheEndOfALineStayInside) {
-  EXPECT_EQ(parseToExit("QUESTIONS\n1. (\n"), -1);
-  EXPECT_EQ(err(), syntaxError(2, "1. (", "No closing parenethesis found after getting points.\n"));
+TEST_F(BodyParserTest, MalformedLinesStopWithTheirLineNumberAndMessage) {
+  struct Case {
+    const char* Name;
+    std::string Body;
+    int Line;
+    std::string Text;
+    const char* Message;
+  } cases[] = {
+      {"six-digit question number", "QUESTIONS\n123456. (3) c\n", 2, "123456. (3) c",
+       "Failed to find '.' after question number.\n"},
+      {"question number past 65535", "QUESTIONS\n  65536. (3) c\n", 2, "65536. (3) c",
+       "Failed to get question number.\n"},
+      {"points word too long", "QUESTIONS\n1. (12.5 points) a\n", 2, "1. (12.5 points) a",
+       "No closing parenethesis found after getting points.\n"},
+      // The search for ')' stays inside the line.
+      {"points unclosed at the line end", "QUESTIONS\n1. (\n", 2, "1. (",
+       "No closing parenethesis found after getting points.\n"},
+      {"sub-question points too far", "QUESTIONS\n2. Both:\n2.a.     (1) p\n", 3,
+       "2.a.     (1) p", "Subquestion with zero points.\n"},
+      {"sub-question points unclosed", "QUESTIONS\n2. Both:\n2.a. (1 point each) p\n", 3,
+       "2.a. (1 point each) p", "No closing parens around points.\n"},
+      {"nested pool", "QUESTIONS\n{\n1. (1) q\n  { again\n", 4, "  { again",
+       "Cannot have nested pools of questions.\n\n"},
+      {"pool closed without opening", "QUESTIONS\n{\n1. (1) q\n}\n}\n", 5, "}",
+       "No set of questions is active, found a close set indicator '}' without an open "
+       "'{'.\n\n"},
+      // Comment and empty lines count in the line number the instructor is shown.
+      {"comment and empty lines before", "; preamble comment\n\nQUESTIONS\n; c\n\r\n1. (1) q\n"
+       "1 (1) bad\n", 7, "1 (1) bad", "Failed to find '.' after question number.\n"},
+      {"question text past 4095 characters",
+       "QUESTIONS\n1. (1) " + std::string(4000, 'q') + "\n\\" + std::string(100, 'c') + "\n", 3,
+       "\\" + std::string(100, 'c'), "Error - Question text is longer than 4095 characters.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    clearQuestionStore();
+    console.takeText();
+    EXPECT_EQ(parseToExit(c.Body), -1);
+    EXPECT_EQ(console.takeText(), syntaxError(c.Line, c.Text, c.Message));
+  }
 }
 
 TEST_F(BodyParserTest, SubQuestionLinesVersusNewQuestions) {
@@ -253,17 +276,6 @@ TEST_F(BodyParserTest, ChoicesAndAnswersBeforeTheFirstSubQuestionAreDropped) {
   EXPECT_STREQ(q(1).Text, "Both:");
   EXPECT_EQ(q(1).AnswerCount, 0);
   EXPECT_EQ(q(1).SubCount, 1);
-}
-
-TEST_F(BodyParserTest, SubQuestionErrors) {
-  EXPECT_EQ(parseToExit("QUESTIONS\n2. Both:\n2.a.     (1) p\n"), -1);
-  EXPECT_EQ(err(), syntaxError(3, "2.a.     (1) p", "Subquestion with zero points.\n"));
-
-  clearQuestionStore();
-  console.takeText();
-  EXPECT_EQ(parseToExit("QUESTIONS\n2. Both:\n2.a. (1 point each) p\n"), -1);
-  EXPECT_EQ(console.takeText(),
-            syntaxError(3, "2.a. (1 point each) p", "No closing parens around points.\n"));
 }
 
 TEST_F(BodyParserTest, ChoicesAreReletteredAndIndented) {
@@ -366,23 +378,9 @@ TEST_F(BodyParserTest, PoolsUpTo255) {
   EXPECT_EQ(State.PoolNumber, 0);
 
   clearQuestionStore();
-  State.LineNumber = 0;
   EXPECT_EQ(parseToExit(body + "{\n"), -1);
-  EXPECT_EQ(err(), syntaxError(767, "{", "Exceeded maximum number of POOLS which is limited to 255.\n\n"));
-}
-
-TEST_F(BodyParserTest, NestedAndUnopenedPools) {
-  EXPECT_EQ(parseToExit("QUESTIONS\n{\n1. (1) q\n  { again\n"), -1);
-  EXPECT_EQ(err(), syntaxError(4, "  { again", "Cannot have nested pools of questions.\n\n"));
-
-  clearQuestionStore();
-  State.LineNumber = 0;
-  console.takeText();
-  EXPECT_EQ(parseToExit("QUESTIONS\n{\n1. (1) q\n}\n}\n"), -1);
-  EXPECT_EQ(console.takeText(),
-            syntaxError(5, "}",
-                        "No set of questions is active, found a close set indicator '}' without "
-                        "an open '{'.\n\n"));
+  EXPECT_EQ(err(), syntaxError(767, "{",
+                               "Exceeded maximum number of POOLS which is limited to 255.\n\n"));
 }
 
 TEST_F(BodyParserTest, PoolBracketsEndSubQuestionsAndChoiceBlocks) {
@@ -400,26 +398,33 @@ TEST_F(BodyParserTest, BodyEndingInsideEachContext) {
   EXPECT_EQ(parse("QUESTIONS"), 0);
   EXPECT_EQ(State.QuestionsParsed, 0);
 
-  clearQuestionStore();
-  EXPECT_EQ(parse("QUESTIONS\n1. (1) q"), 0);
-  EXPECT_STREQ(q(1).Text, "q");
-
-  clearQuestionStore();
-  EXPECT_EQ(parse("QUESTIONS\n1. Parts"), 0);
-  EXPECT_STREQ(q(1).Text, "Parts");
-
-  clearQuestionStore();
-  EXPECT_EQ(parse("QUESTIONS\n1. Parts\n1.a. (2) s"), 0);
-  EXPECT_STREQ(q(1).SubLink->Text, "s");
-
-  clearQuestionStore();
-  EXPECT_EQ(parse("QUESTIONS\n1. Parts\n1.a. (2) s\na) x"), 0);
-  EXPECT_STREQ(q(1).SubLink->Text, "s\n   a) x");
-
-  clearQuestionStore();
-  EXPECT_EQ(parse("QUESTIONS\n1. (1) q\na) x\n& y"), 0);
-  EXPECT_STREQ(q(1).Text, "q\n a) x\n");
-  EXPECT_STREQ(firstAnswer(&q(1)), "& y");
+  struct Case {
+    const char* Name;
+    const char* Body;
+    const char* Text;
+    const char* SubText;  // nullptr: no sub-question
+    const char* Answer;
+  } cases[] = {
+      {"question", "QUESTIONS\n1. (1) q", "q", nullptr, ""},
+      {"question with parts", "QUESTIONS\n1. Parts", "Parts", nullptr, ""},
+      {"sub-question", "QUESTIONS\n1. Parts\n1.a. (2) s", "Parts", "s", ""},
+      {"sub-question's choices", "QUESTIONS\n1. Parts\n1.a. (2) s\na) x", "Parts", "s\n   a) x",
+       ""},
+      {"choice block's answers", "QUESTIONS\n1. (1) q\na) x\n& y", "q\n a) x\n", nullptr, "& y"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    clearQuestionStore();
+    EXPECT_EQ(parse(c.Body), 0);
+    EXPECT_STREQ(q(1).Text, c.Text);
+    if (c.SubText) {
+      ASSERT_NE(q(1).SubLink, nullptr);
+      EXPECT_STREQ(q(1).SubLink->Text, c.SubText);
+    } else {
+      EXPECT_EQ(q(1).SubLink, nullptr);
+    }
+    EXPECT_STREQ(firstAnswer(&q(1)), c.Answer);
+  }
 }
 
 TEST_F(BodyParserTest, NulByteEndsTheBody) {
@@ -451,17 +456,14 @@ TEST_F(BodyParserTest, SubQuestionLimitOf2048) {
     for (int k = 0; k < 63; ++k)
       body += number + ".a. (1) s\n";
   }
-  EXPECT_EQ(parse(body), 0);
-  EXPECT_EQ(State.SubQuestionsUsed, 2016);
-  std::string more = "33. Parts\n";
+  body += "33. Parts\n";
   for (int k = 0; k < 32; ++k)
-    more += "33.a. (1) s\n";
-  clearQuestionStore();
-  EXPECT_EQ(parse(body + more), 0);
+    body += "33.a. (1) s\n";
+  EXPECT_EQ(parse(body), 0);
   EXPECT_EQ(State.SubQuestionsUsed, 2048);
 
   clearQuestionStore();
-  EXPECT_EQ(parseToExit(body + more + "33.z. (1) one too many\n"), -1);
+  EXPECT_EQ(parseToExit(body + "33.z. (1) one too many\n"), -1);
   EXPECT_EQ(err(), "You have used 2048 sub-questions! Program needs adjustment.\n\n"
                    "newSubQuestion1\n\n");
 }
@@ -478,16 +480,10 @@ TEST_F(BodyParserTest, SixtyThreeSubQuestionsInAQuestion) {
   EXPECT_EQ(last->Flags >> 2, 63);
 
   clearQuestionStore();
-  State.LineNumber = 0;
   EXPECT_EQ(parseToExit(body + "1.b. (1) one too many\n"), -1);
   EXPECT_EQ(err(), syntaxError(66, "1.b. (1) one too many",
                                "Exceeded maximum number of subquestions in one question which is "
                                "limited to 63.\n"));
-}
-
-TEST_F(BodyParserTest, LineNumberCountsCommentAndEmptyLines) {
-  EXPECT_EQ(parseToExit("; preamble comment\n\nQUESTIONS\n; c\n\r\n1. (1) q\n1 (1) bad\n"), -1);
-  EXPECT_EQ(err(), syntaxError(7, "1 (1) bad", "Failed to find '.' after question number.\n"));
 }
 
 TEST_F(BodyParserTest, LongLinesComeInPieces) {
@@ -496,13 +492,6 @@ TEST_F(BodyParserTest, LongLinesComeInPieces) {
   std::string line = "1. (1) " + std::string(4088, 'Q') + "ZZZ";
   EXPECT_EQ(parse("QUESTIONS\n" + line + "\n"), 0);
   EXPECT_EQ(strlen(q(1).Text), 4088u);
-}
-
-TEST_F(BodyParserTest, QuestionTextBeyond4095CharactersStops) {
-  std::string body = "QUESTIONS\n1. (1) " + std::string(4000, 'q') + "\n\\" + std::string(100, 'c') + "\n";
-  EXPECT_EQ(parseToExit(body), -1);
-  EXPECT_EQ(err(), syntaxError(3, "\\" + std::string(100, 'c'),
-                               "Error - Question text is longer than 4095 characters.\n"));
 }
 
 TEST_F(BodyParserTest, ReadTextLineSplitsAtCapacityNulAndLineFeed) {

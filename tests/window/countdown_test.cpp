@@ -26,30 +26,33 @@ TEST(Countdown, TestScreenShowsZeroInGreen) {
   EXPECT_EQ(shown.Color, ColorGreen);
 }
 
-TEST(Countdown, RemainingTimeTurnsYellowPastNineTenths) {
-  EXPECT_STREQ(at(0).Text, "Time Remaining: 00:10:00 ... ");
-  EXPECT_EQ(at(0).Color, ColorGreen);
-  EXPECT_EQ(at(540).Color, ColorGreen);
-  EXPECT_STREQ(at(541).Text, "Time Remaining: 00:00:59 ... ");
-  EXPECT_EQ(at(541).Color, ColorYellow);
-  // At exactly the limit nothing is exceeded yet.
-  EXPECT_STREQ(at(600).Text, "Time Remaining: 00:00:00 ... ");
-  EXPECT_EQ(at(600).Color, ColorYellow);
-}
-
-TEST(Countdown, ExceededTimeIsRed) {
-  EXPECT_STREQ(at(601).Text, "Time Exceeded by: 00:00:01 ... ");
-  EXPECT_EQ(at(601).Color, ColorRed);
-  EXPECT_STREQ(at(600 + 3700).Text, "Time Exceeded by: 01:01:40 ... ");
-  EXPECT_STREQ(at(600 + 100 * 3600).Text, "Time Exceeded by: 100:00:00 ... ");
-}
-
-TEST(Countdown, ColourShownSoFarIsKeptBelowNineTenths) {
-  EXPECT_EQ(at(10, ColorYellow).Color, ColorYellow);
-  CountdownClock hours;
-  hours.TimeLimit = 3 * 3600 + 61;
-  hours.Warn90 = hours.TimeLimit * 9 / 10;
-  EXPECT_STREQ(formatCountdown(hours, ColorGreen).Text, "Time Remaining: 03:01:01 ... ");
+// Ten minutes alloted, yellow past nine of them.
+TEST(Countdown, RemainingAndExceededTimeWithTheirColours) {
+  struct Case {
+    const char* Name;
+    uint32_t Elapsed;
+    uint8_t Previous;
+    const char* Text;
+    uint8_t Color;
+  } cases[] = {
+      {"start", 0, ColorGreen, "Time Remaining: 00:10:00 ... ", ColorGreen},
+      {"at nine tenths", 540, ColorGreen, "Time Remaining: 00:01:00 ... ", ColorGreen},
+      {"past nine tenths", 541, ColorGreen, "Time Remaining: 00:00:59 ... ", ColorYellow},
+      {"at the limit nothing is exceeded yet", 600, ColorGreen, "Time Remaining: 00:00:00 ... ",
+       ColorYellow},
+      {"a second over", 601, ColorYellow, "Time Exceeded by: 00:00:01 ... ", ColorRed},
+      {"3,700 seconds over", 600 + 3700, ColorRed, "Time Exceeded by: 01:01:40 ... ", ColorRed},
+      {"hours past two digits", 600 + 100 * 3600, ColorRed, "Time Exceeded by: 100:00:00 ... ",
+       ColorRed},
+      {"colour shown so far kept below nine tenths", 10, ColorYellow,
+       "Time Remaining: 00:09:50 ... ", ColorYellow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Countdown shown = at(c.Elapsed, c.Previous);
+    EXPECT_STREQ(shown.Text, c.Text);
+    EXPECT_EQ(shown.Color, c.Color);
+  }
 }
 
 TEST(Countdown, SessionClockSurvivesTheTickCounterWrap) {

@@ -75,9 +75,7 @@ TEST_F(RealWindowTest, CountdownTurnsYellowThenRed) {
 }
 
 TEST_F(RealWindowTest, ControlPlusAndMinusStepTheFontSizeWithinTheTable) {
-  State.TestScreenActive = 1;
-  openQuestionWindow();
-  QuestionWindowBackend* window = questionWindowBackend();
+  QuestionWindowBackend* window = openPreview();
   ASSERT_NE(window, nullptr);
 
   window->injectKey(WindowKey::Plus, true, false);  // without Control: nothing
@@ -107,9 +105,7 @@ TEST_F(RealWindowTest, ControlPlusAndMinusStepTheFontSizeWithinTheTable) {
 }
 
 TEST_F(RealWindowTest, ControlWheelStepsTheFontSizeOnlyWithControlAlone) {
-  State.TestScreenActive = 1;
-  openQuestionWindow();
-  QuestionWindowBackend* window = questionWindowBackend();
+  QuestionWindowBackend* window = openPreview();
   ASSERT_NE(window, nullptr);
 
   window->injectWheel(1, true, false);
@@ -155,15 +151,15 @@ TEST_F(RealWindowTest, EscapeClosesThePreviewButNotAnExamWindow) {
 }
 
 TEST_F(RealWindowTest, ResizingLaysTheTextOutAgain) {
-  State.TestScreenActive = 1;
-  openQuestionWindow();
+  QuestionWindowBackend* window = openPreview();
+  ASSERT_NE(window, nullptr);
   show("This is a test screen for you to determine an optimal FONT/SCREEN color.");
   ASSERT_TRUE(waitForQuestionTextDrawn(WindowWaitMs));
   WindowFrame wide = frame();
   EXPECT_GT(litPixelsInRow(wide, 2, 20), 0);
   EXPECT_EQ(litPixelsInRow(wide, 3, 20), 0);
 
-  questionWindowBackend()->requestResize(480, 320);
+  window->requestResize(480, 320);
   ASSERT_TRUE(syncQuestionWindow(WindowWaitMs));
   EXPECT_EQ(State.ClientWidth, 480);
   EXPECT_EQ(State.ClientHeight, 320);
@@ -259,11 +255,9 @@ class WindowRedrawTest : public RealWindowTest {
 // The colour preview's countdown never changes, so nothing else would draw the window
 // again: a zoom must show in the new size by itself, as the student presses the keys.
 TEST_F(WindowRedrawTest, AZoomIsDrawnWithoutWaitingForTheCountdown) {
-  State.TestScreenActive = 1;
-  openQuestionWindow();
-  ASSERT_TRUE(frameDrawnInCellsOf(12));
-  QuestionWindowBackend* window = questionWindowBackend();
+  QuestionWindowBackend* window = openPreview();
   ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(frameDrawnInCellsOf(12));
 
   window->injectKey(WindowKey::Control, true, true);
   window->injectKey(WindowKey::Plus, true, true);

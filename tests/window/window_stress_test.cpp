@@ -6,9 +6,7 @@
 // The console side publishes texts as fast as it can while the window is being resized:
 // the window must neither crash nor tear a text, and must end up showing the last one.
 TEST_F(RealWindowTest, PublishingFlatOutWhileResizingEndsOnTheLastText) {
-  State.TestScreenActive = 1;
-  openQuestionWindow();
-  QuestionWindowBackend* window = questionWindowBackend();
+  QuestionWindowBackend* window = openPreview();
   ASSERT_NE(window, nullptr);
 
   using Clock = std::chrono::steady_clock;

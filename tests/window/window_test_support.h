@@ -25,6 +25,13 @@ class RealWindowTest : public ScriptedTest {
     ScriptedTest::TearDown();
   }
 
+  // Opens the colour menu's preview window; returns its backend, null if it did not open.
+  QuestionWindowBackend* openPreview() {
+    State.TestScreenActive = 1;
+    openQuestionWindow();
+    return questionWindowBackend();
+  }
+
   void show(const char* text) {
     snprintf(State.QuestionText, sizeof State.QuestionText, "%s", text);
     publishQuestionText(static_cast<uint32_t>(strlen(State.QuestionText)));

@@ -128,25 +128,28 @@ TEST_F(WindowViewTest, PublishedTextIsHandedOverWholeAndOnlyOnce) {
   EXPECT_EQ(strlen(taken), 4095u);
 }
 
-TEST_F(WindowViewTest, WindowSystemRefusingTheClassIsReportedAndTheSessionGoesOn) {
+TEST_F(WindowViewTest, WindowSystemRefusingIsReportedAndTheSessionGoesOn) {
+  struct Case {
+    bool RefuseClass;
+    const char* Message;
+  } cases[] = {
+      {true, "Error! Failed to Register Window Class for questions.\n\n"},
+      {false, "Error! Failed to Create Window for questions.\n\n"},
+  };
   setWindowView(WindowView::Graphical);
-  setQuestionWindowBackendFactory([] { return std::make_unique<RefusingBackend>(true); });
-  console.typeLine("");
-  EXPECT_EQ(runProgram([] { openQuestionWindow(); }), NoExit);
-  EXPECT_EQ(err(), "Error! Failed to Register Window Class for questions.\n\n\n\n");
-  EXPECT_EQ(attributeOf("Error! Failed to Register"), 15);
-  EXPECT_FALSE(questionWindowOpen());
-  EXPECT_TRUE(console.scriptDone());
-}
-
-TEST_F(WindowViewTest, WindowSystemRefusingTheWindowIsReportedAndTheSessionGoesOn) {
-  setWindowView(WindowView::Graphical);
-  setQuestionWindowBackendFactory([] { return std::make_unique<RefusingBackend>(false); });
-  console.typeLine("");
-  EXPECT_EQ(runProgram([] { openQuestionWindow(); }), NoExit);
-  EXPECT_EQ(err(), "Error! Failed to Create Window for questions.\n\n\n\n");
-  EXPECT_FALSE(questionWindowOpen());
-  closeQuestionWindow();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Message);
+    setQuestionWindowBackendFactory(
+        [&c] { return std::make_unique<RefusingBackend>(c.RefuseClass); });
+    console.takeText();
+    console.typeLine("");
+    EXPECT_EQ(runProgram([] { openQuestionWindow(); }), NoExit);
+    EXPECT_EQ(console.takeText(), std::string(c.Message) + "\n\n");
+    EXPECT_EQ(attributeOf(c.Message), 15);
+    EXPECT_FALSE(questionWindowOpen());
+    EXPECT_TRUE(console.scriptDone());
+    closeQuestionWindow();
+  }
 }
 
 TEST_F(WindowViewTest, OnlyAVisibleDisplayOrAnAskedForDriverCountsAsGraphical) {
