@@ -11,16 +11,22 @@ const char* const ResultWriteFailedMessage =
     "\n\nWARNING - The XMC file could not be written (is the disk full or removed?).\n"
     "Answers from now on may be missing from it. Tell your instructor at once.\n\n";
 
+const char* const ResultIncompleteMessage =
+    "\nWARNING - The XMC file below is INCOMPLETE: some of this exam could not be written "
+    "to it.\nTell your instructor before you turn it in.\n\n";
+
 namespace {
 
 // Students must not hand in a file that silently lacks answers, but one failure is
 // enough to say so: repeating it at every record would bury the exam under warnings.
+// The pause keeps the warning on the screen: the session clears the console after
+// every answer. The final screen says it again (resultFileIncomplete).
 bool reportFailure() {
   if (!State.ResultWriteFailureShown) {
     State.ResultWriteFailureShown = true;
     setConsoleAttribute(ConsoleStream::Err, 12);
     consoleWrite(ConsoleStream::Err, ResultWriteFailedMessage);
-    setConsoleAttribute(ConsoleStream::Err, DefaultAttribute);
+    showMessageAndWait(nullptr, 12);
   }
   return false;
 }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "state/program_state.h"
+
 enum class RecordMode { Plain, Hex };
 
 // Writes one record and flushes the stream. length 0: the text up to its NUL. With
@@ -23,5 +25,12 @@ bool writeEncipheredRecord(std::string* record, FILE* stream);
 // Writes plain characters straight to the stream (line feeds as CR LF), without a record.
 bool writePlainText(const char* text, FILE* stream);
 
-// The message shown the first time a write to the completed-exam file fails.
+// The message shown, with a press-ENTER pause, the first time a write to the
+// completed-exam file fails.
 extern const char* const ResultWriteFailedMessage;
+// Said again on the final screen, before the name of the file to turn in, when any
+// write of the session failed.
+extern const char* const ResultIncompleteMessage;
+inline bool resultFileIncomplete() {
+  return State.ResultWriteFailureShown;
+}

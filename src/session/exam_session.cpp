@@ -251,7 +251,15 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   consolePrintf(ConsoleStream::Out, "%s", State.QuestionText);
   setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
 
+  // A file that lost records is named only after the student has been told so: it is
+  // still the file to turn in, but the instructor must know what is missing.
   size_t turnInStart = messageLength;
+  if (resultFileIncomplete()) {
+    turnInStart = appendWindowText(messageLength, "%s", ResultIncompleteMessage);
+    setConsoleAttribute(ConsoleStream::Out, 12);
+    consoleWrite(ConsoleStream::Out, ResultIncompleteMessage);
+    setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
+  }
   size_t afterTurnIn =
       appendWindowText(turnInStart, "\nTURN IN THIS FILE: \n\n \"%s\".\n\n", resultFileName);
   size_t afterWarning =

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "console/console.h"
 #include "examfile/cipher.h"
 #include "result/result_blocks.h"
 #include "result/stamped_time.h"
@@ -93,13 +94,17 @@ TEST_F(RecordWriterTest, AFailedWriteIsReportedOnceAndTheSessionGoesOn) {
   ASSERT_NE(full, nullptr);
   char first[] = "one\n";
   char second[] = "two\n";
+  console.typeLine("");  // the pause of the first failure only
   EXPECT_FALSE(writeRecord(RecordMode::Plain, first, 0, full, false));
   EXPECT_FALSE(writeRecord(RecordMode::Plain, second, 0, full, false));
   fclose(full);
   EXPECT_EQ(err(),
             "\n\nWARNING - The XMC file could not be written (is the disk full or removed?).\n"
-            "Answers from now on may be missing from it. Tell your instructor at once.\n\n");
+            "Answers from now on may be missing from it. Tell your instructor at once.\n\n" +
+                std::string(PressEnterBanner));
   EXPECT_EQ(attributeOf("WARNING - The XMC file could not be written"), 12);
+  EXPECT_EQ(attributeOf(PressEnterBanner), 12);
+  EXPECT_TRUE(resultFileIncomplete());
 }
 
 TEST_F(RecordWriterTest, SessionOnAFullDiskWarnsOnceAndFinishes) {
@@ -107,6 +112,7 @@ TEST_F(RecordWriterTest, SessionOnAFullDiskWarnsOnceAndFinishes) {
   FILE* full = fopen("/dev/full", "w+b");
   ASSERT_NE(full, nullptr);
   begin();
+  console.typeLine("");  // the warning's pause, at the first record
   answer("one");
   console.typeLine("");
   console.typeLine("");
@@ -115,6 +121,21 @@ TEST_F(RecordWriterTest, SessionOnAFullDiskWarnsOnceAndFinishes) {
   size_t first = err().find("WARNING - The XMC file could not be written");
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(err().find("WARNING - The XMC file could not be written", first + 1), std::string::npos);
+  // The warning is paused on before the first question clears the screen.
+  EXPECT_LT(first, err().find(PressEnterBanner));
+
+  // The final screen says it again, in light red, before the file to turn in, and so
+  // does the window.
+  const std::string incomplete =
+      "\nWARNING - The XMC file below is INCOMPLETE: some of this exam could not be written to "
+      "it.\nTell your instructor before you turn it in.\n\n";
+  size_t again = out().find(incomplete);
+  ASSERT_NE(again, std::string::npos);
+  EXPECT_LT(out().find("Congratulations! "), again);
+  EXPECT_LT(again, out().find("\nTURN IN THIS FILE: \n\n \"result.xmc\".\n\n"));
+  EXPECT_EQ(attributeOf(incomplete), 12);
+  EXPECT_NE(std::string(State.QuestionText).find(incomplete + "\nTURN IN THIS FILE: "),
+            std::string::npos);
 }
 
 TEST_F(RecordWriterTest, EchoFormatsPoolsPointsAndAnswerLines) {
