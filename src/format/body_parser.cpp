@@ -207,6 +207,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
         reportSyntaxError(
             line, "Exceeded maximum number of subquestions in one question which is limited to 63.\n");
       ++question->SubCount;
+      noteRecordLine(line);
       current = newSubQuestion(line + text, points);
       current->Flags = static_cast<uint8_t>((current->Flags & 0x03) | (index << 2));
       ++index;
@@ -296,14 +297,17 @@ int parseQuestions() {
 
       // A simple question's text ends its last line before the next question begins;
       // a choice block already ends with one.
+      // A text that has no room left for that line feed is too long, as a choice block
+      // that would not fit is.
       if (current && !(current->Flags & FlagChoiceBlock) && current->Points != NoPoints &&
           current->Points != 0) {
         size_t length = strlen(current->Text);
-        if (length < static_cast<size_t>(QuestionTextLimit)) {
-          current->Text[length] = '\n';
-          current->Text[length + 1] = '\0';
-        }
+        if (length >= static_cast<size_t>(QuestionTextLimit))
+          reportRecordTooLong(line);
+        current->Text[length] = '\n';
+        current->Text[length + 1] = '\0';
       }
+      noteRecordLine(line);
       // The store stops the program at its slot limit, long before the count could wrap.
       current = newQuestion(static_cast<uint16_t>(questionLines > 0xFFFF ? 0xFFFF : questionLines),
                             line + text, points);

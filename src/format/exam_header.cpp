@@ -24,8 +24,12 @@ void takeField(char* line, size_t start, long end, char* field, size_t fieldSize
 }  // namespace
 
 void reportSyntaxError(const char* line, const char* message) {
+  reportSyntaxErrorAt(State.LineNumber, line, message);
+}
+
+void reportSyntaxErrorAt(int32_t lineNumber, const char* line, const char* message) {
   consolePrintf(ConsoleStream::Err, "LineNumber: %d --> Syntax Error - line=\"%s\"\n\n",
-                State.LineNumber, line);
+                lineNumber, line);
   consolePrintf(ConsoleStream::Err, "%s\n", message);
   waitForEnter();
   endProgram(-1);

@@ -1,6 +1,8 @@
 // The exam header line and the stop on a malformed line.
 #pragma once
 
+#include <cstdint>
+
 // Parses the header line (consumed in place: delimiters become NULs) into State.Header
 // and the time marks, and sets LineNumber to 0. Ends the program on a bad header or a
 // version above 1.07.
@@ -9,3 +11,5 @@ void parseExamHeader(char* line);
 // Reports LineNumber, the line and the message, waits for ENTER and ends the program
 // with status -1.
 [[noreturn]] void reportSyntaxError(const char* line, const char* message);
+// The same for a line read earlier, with its own line number.
+[[noreturn]] void reportSyntaxErrorAt(int32_t lineNumber, const char* line, const char* message);

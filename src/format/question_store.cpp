@@ -1,5 +1,6 @@
 #include "format/question_store.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -63,14 +64,21 @@ void cleanText(char* text) {
       *c = ' ';
 }
 
+const char* const QuestionTooLongMessage = "Error - Question text is longer than 4095 characters.\n";
+
 // Text, a line feed and more (or more alone when there is no text) in a new allocation,
 // or none when the allocation fails. The result never exceeds QuestionTextLimit: a
-// longer question is an error in the exam, reported with its line.
-char* joinText(const char* text, size_t keep, const char* more, int* newLength) {
+// longer question is an error in the exam. A continuation line is named itself; a choice
+// block, whose lines have all been read by now, through its question's line.
+char* joinText(const char* text, size_t keep, const char* more, bool atRecordLine,
+               int* newLength) {
   size_t moreLength = strlen(more);
   size_t length = text ? keep + 1 + moreLength : moreLength;
-  if (length > static_cast<size_t>(QuestionTextLimit))
-    reportSyntaxError(more, "Error - Question text is longer than 4095 characters.\n");
+  if (length > static_cast<size_t>(QuestionTextLimit)) {
+    if (atRecordLine)
+      reportRecordTooLong(more);
+    reportSyntaxError(more, QuestionTooLongMessage);
+  }
   *newLength = static_cast<int>(length);
   char* joined = static_cast<char*>(StoreAllocate(length + 4));
   if (!joined)
@@ -156,7 +164,7 @@ void appendQuestionLine(Question* record, const char* line) {
       --keep;
   }
   int length = 0;
-  char* joined = joinText(record->Text, keep, line, &length);
+  char* joined = joinText(record->Text, keep, line, false, &length);
   if (!joined) {
     consolePrintf(ConsoleStream::Err,
                   "Memory Error - Can't append this question: %s\nNo more heap memory.\n\n",
@@ -174,7 +182,7 @@ void appendChoiceBlock(Question* record, const char* block) {
   record->Flags |= FlagChoiceBlock;
   size_t keep = record->Text ? strlen(record->Text) : 0;
   int length = 0;
-  char* joined = joinText(record->Text, keep, block, &length);
+  char* joined = joinText(record->Text, keep, block, true, &length);
   if (!joined) {
     consolePrintf(ConsoleStream::Err,
                   "Memory Error - Could not allocate %d bytes for question + multiple choice "
@@ -185,6 +193,17 @@ void appendChoiceBlock(Question* record, const char* block) {
   }
   free(record->Text);
   record->Text = joined;
+}
+
+void noteRecordLine(const char* line) {
+  State.RecordLineNumber = State.LineNumber;
+  snprintf(State.RecordLine, sizeof State.RecordLine, "%s", line);
+}
+
+void reportRecordTooLong(const char* lineBeingRead) {
+  if (State.RecordLineNumber > 0)
+    reportSyntaxErrorAt(State.RecordLineNumber, State.RecordLine, QuestionTooLongMessage);
+  reportSyntaxError(lineBeingRead, QuestionTooLongMessage);
 }
 
 int trimTrailingBlanks(char* text, int length) {
@@ -279,6 +298,8 @@ void clearQuestionStore() {
   for (SubQuestion& record : State.SubQuestionSlots)
     releaseRecord(record);
   State.SubQuestionsUsed = 0;
+  State.RecordLineNumber = 0;
+  State.RecordLine[0] = '\0';
 }
 
 const char* firstAnswer(const Question* record) {

@@ -24,6 +24,13 @@ void appendChoiceBlock(Question* record, const char* block);
 // answer replaces whatever was stored. Trailing blanks of text are cut in place.
 void addAnswer(Question* record, char* text, uint8_t replace);
 int trimTrailingBlanks(char* text, int length);
+
+// The parser notes each question or sub-question line (with LineNumber) before it makes
+// the record, so that a text that outgrows QuestionTextLimit later is reported there.
+void noteRecordLine(const char* line);
+// Stops the load: the record begun at the noted line (or, when none was noted, the line
+// being read) is longer than QuestionTextLimit.
+[[noreturn]] void reportRecordTooLong(const char* lineBeingRead);
 // Frees every text and answer block, zeroes the store and empties the skip list.
 void clearQuestionStore();
 

@@ -162,6 +162,10 @@ struct ProgramState {
   uint8_t PoolMarks[256] = {};
   uint8_t PoolNumber = 1;
   BodyText Body;
+  // The line that began the question or sub-question being parsed, and its number: a
+  // text found too long only when a later line has been read is reported at its own line.
+  int32_t RecordLineNumber = 0;
+  char RecordLine[4096] = {};
 
   // Session. SessionStartTick is the tick the clock started at; elapsed time is measured
   // from it (sessionElapsedSeconds) so that it stays right across the tick count's wrap.

@@ -214,6 +214,19 @@ TEST_F(BodyParserTest, MalformedLinesStopWithTheirLineNumberAndMessage) {
       {"question text past 4095 characters",
        "QUESTIONS\n1. (1) " + std::string(4000, 'q') + "\n\\" + std::string(100, 'c') + "\n", 3,
        "\\" + std::string(100, 'c'), "Error - Question text is longer than 4095 characters.\n"},
+      // A text that reaches the limit has no room for the line feed that ends it, whether
+      // the next question adds it or an emptied choice block does; both name the
+      // question's own line, not the line read when it was found.
+      {"question text at 4095 characters before the next question",
+       "QUESTIONS\n1. (1) " + std::string(4000, 'q') + "\n\\" + std::string(93, 'c') +
+           "\n2. (1) next\n",
+       2, "1. (1) " + std::string(4000, 'q'),
+       "Error - Question text is longer than 4095 characters.\n"},
+      {"choice block emptied by its answer at 4095 characters",
+       "QUESTIONS\n; c\n1. (1) " + std::string(4000, 'q') + "\na) " + std::string(90, 'x') +
+           "\n&a\n2. (1) next\n",
+       3, "1. (1) " + std::string(4000, 'q'),
+       "Error - Question text is longer than 4095 characters.\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
