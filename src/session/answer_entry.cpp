@@ -6,6 +6,7 @@
 #include "format/question_store.h"
 #include "result/record_text.h"
 #include "result/record_writer.h"
+#include "window/question_window.h"
 
 const char* const AllWhitespaceMessage =
     "\n\n Your answer is invalid because it is ALL whitespace. Enter at least one character.\n\n";
@@ -27,6 +28,22 @@ void writeTickRecord(const char* format, uint32_t tick, const char* text, FILE* 
   writeEncipheredRecord(&record, stream);
 }
 
+// True when the answer, trimmed as the question store trims answers (blanks, tabs and
+// line ends in front, blanks, tabs and line feeds behind), is "#skip" in any letter case.
+bool storesAsSkip(const char* line) {
+  while (*line == ' ' || *line == '\t' || *line == '\n' || *line == '\r')
+    ++line;
+  size_t length = strlen(line);
+  while (length > 0 && (line[length - 1] == ' ' || line[length - 1] == '\t' ||
+                        line[length - 1] == '\n'))
+    --length;
+  char word[6] = {};
+  if (length != 5)
+    return false;
+  memcpy(word, line, 5);
+  return isCommand(word, "#skip");
+}
+
 }  // namespace
 
 bool isCommand(const char* line, const char* command) {
@@ -38,20 +55,24 @@ bool isCommand(const char* line, const char* command) {
   return *line == '\0' && *command == '\0';
 }
 
-int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
-  *firstAnswerGiven = true;
+int enterAnswer(bool* confirmed, Question* record, FILE* stream) {
+  *confirmed = false;
   char answer[AnswerCapacity];
   memset(answer, 0, sizeof answer);
   // Room for a whole answer and the words around it.
   char confirmation[AnswerCapacity + 128];
 
-  for (;;) {
+  for (bool firstAttempt = true;; firstAttempt = false) {
     bool review = reviewModeOn();
     bool skipRequested = false;
 
+    // The question with its countdown is printed before the first attempt; a student
+    // asked again sees how much time is left again.
+    if (!firstAttempt)
+      printCountdownInConsoleView();
+
     const char* prior = firstAnswer(record);
     if (prior[0] != '\0') {
-      *firstAnswerGiven = false;
       setConsoleAttribute(ConsoleStream::Out, 10);
       consolePrintf(ConsoleStream::Out, "\nPrior Answer:\n\n%s\n\n", prior);
       setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
@@ -73,10 +94,8 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
     uint32_t tick = platform().tickCount();
 
     if (answer[0] == '\0') {
-      if (review) {
-        *firstAnswerGiven = false;
+      if (review)
         return AnswerStored;
-      }
       continue;
     }
 
@@ -89,7 +108,6 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
                    12);
       consoleWrite(ConsoleStream::Out, "\n\n");
       if (choice == 'Y' || choice == 'y') {
-        *firstAnswerGiven = false;
         State.EndReason = 2;
         return SessionOver;
       }
@@ -98,7 +116,9 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
 
     const char* prompt;
     int attribute;
-    if (isCommand(answer, "#skip")) {
+    // An answer that would be stored as "#skip" reopens its question like the command
+    // does, so it must count against the skip limit like the command.
+    if (storesAsSkip(answer)) {
       if (review) {
         answer[0] = '\0';
         showMessageAndWait(
@@ -129,6 +149,7 @@ int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream) {
     consoleWrite(ConsoleStream::Out, "\n\n");
 
     if (choice == 'Y' || choice == 'y') {
+      *confirmed = true;
       addAnswer(record, answer, 1);
       writeTickRecord("tck:%08X - ANSWER CONFIRMED:\n%s\n", tick, firstAnswer(record), stream);
       if (!skipRequested)

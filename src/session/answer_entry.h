@@ -18,9 +18,9 @@ constexpr int AnswerSkipped = 1;
 constexpr int SessionOver = -1;
 
 // Reads answers until one is confirmed, a skip is confirmed, the exam is ended or (review
-// mode) a navigation key is pressed. firstAnswerGiven ends true when the record had no answer
-// before and got one now.
-int enterAnswer(bool* firstAnswerGiven, Question* record, FILE* stream);
+// mode) a navigation key is pressed. confirmed ends true when the student confirmed an
+// answer (or #skip) to the record in this call.
+int enterAnswer(bool* confirmed, Question* record, FILE* stream);
 
 // True when line is the command (written in lower case) as a whole line, in any letter
 // case.

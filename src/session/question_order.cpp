@@ -106,8 +106,17 @@ QListEntry* buildQuestionList() {
 }
 
 bool isOpenEntry(const QListEntry* entry) {
+  if (!entry->Confirmed)
+    return true;
   const char* answer = firstAnswer(entry->Sub ? entry->Sub : entry->Owner);
   return answer[0] == '\0' || isCommand(answer, "#skip");
+}
+
+uint32_t countQListEntries() {
+  uint32_t count = 0;
+  for (const QListEntry* entry = State.QListHead; entry; entry = entry->Next)
+    ++count;
+  return count;
 }
 
 QListEntry* findOpenEntry(bool forwards, QListEntry* start) {
@@ -149,19 +158,23 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
   }
 
   Question* question = entry->Owner;
+  // The student is told how many entries this session asks, which a question limit or
+  // pools make fewer than the exam's questions.
+  uint32_t entryCount = countQListEntries();
   std::string record;
+  bool confirmed = false;
   int result;
   if (!entry->Sub) {
     float points = question->Points;
     int length = snprintf(State.QuestionText, sizeof State.QuestionText,
                           "--->  Questions Answered #%u of %u\n\n%02d. (%5.1f %s) %s\n",
-                          State.QuestionsAnswered, State.QuestionCount, entry->Number,
+                          State.QuestionsAnswered, entryCount, entry->Number,
                           static_cast<double>(points), unitOf(points), question->Text);
     publishWindowText(length);
     appendFormat(&record, "tck:%08X\n%02d. (%5.1f %s) %s\n", tick, entry->Number,
                  static_cast<double>(points), unitOf(points), question->Text);
     writeEncipheredRecord(&record, stream);
-    result = enterAnswer(firstAnswerGiven, question, stream);
+    result = enterAnswer(&confirmed, question, stream);
   } else {
     SubQuestion* sub = entry->Sub;
     float points = sub->Points;
@@ -169,7 +182,7 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
         State.QuestionText, sizeof State.QuestionText,
         "--->  Questions Answered #%u of %u\n\n%02d. %s\n===> SubQuestion #%u of %u\n\n%02d.%c. "
         "(%5.1f %s) %s\n",
-        State.QuestionsAnswered, State.QuestionCount, entry->Number, question->Text,
+        State.QuestionsAnswered, entryCount, entry->Number, question->Text,
         subQuestionIndex(sub), question->SubCount, entry->Number, subQuestionLetter(sub),
         static_cast<double>(points), unitOf(points), sub->Text);
     publishWindowText(length);
@@ -179,7 +192,11 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
     appendFormat(&record, "tck:%08X\n%02d.%c. (%5.1f %s) %s\n", tick, entry->Number,
                  subQuestionLetter(sub), static_cast<double>(points), unitOf(points), sub->Text);
     writeEncipheredRecord(&record, stream);
-    result = enterAnswer(firstAnswerGiven, sub, stream);
+    result = enterAnswer(&confirmed, sub, stream);
+  }
+  if (confirmed) {
+    *firstAnswerGiven = !entry->Confirmed;
+    entry->Confirmed = true;
   }
 
   if (result == AnswerSkipped) {

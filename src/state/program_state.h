@@ -75,6 +75,9 @@ struct QListEntry {
   Question* Owner = nullptr;
   SubQuestion* Sub = nullptr;
   uint16_t Number = 0;
+  // The student has confirmed an answer (or #skip) to this entry in this session. An
+  // answer that came with the exam text is only a template until then.
+  bool Confirmed = false;
   QListEntry* Previous = nullptr;
   QListEntry* Next = nullptr;
 };

@@ -7,9 +7,11 @@
 
 #include "console/console.h"
 #include "state/program_state.h"
+#include "window/countdown.h"
 #include "window/line_layout.h"
 #include "window/published_text.h"
 #include "window/question_window_run.h"
+#include "window/window_colors.h"
 
 namespace {
 
@@ -36,8 +38,20 @@ int consoleAttributeOf(uint8_t colorChoice) {
   return attributes[colorChoice < 8 ? colorChoice : 7];
 }
 
-// The console view: the text laid out at the terminal's width, printed now.
+// The window's countdown row, in the console colour nearest its own.
+void printCountdownLine() {
+  Countdown countdown = formatSessionCountdown(platform().tickCount(), ColorGreen);
+  setConsoleAttribute(ConsoleStream::Out, consoleAttributeOf(countdown.Color));
+  consolePrintf(ConsoleStream::Out, "%s\n\n", countdown.Text);
+  setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
+}
+
+// The console view: the text laid out at the terminal's width, printed now. During an
+// exam the texts published are questions, and a student without a window sees the time
+// left only here, so each one comes under the countdown row as in the window.
 void printOnConsole(const char* text, uint32_t length) {
+  if (State.SessionActive.load() == 1)
+    printCountdownLine();
   static QuestionLayout layout;
   char copy[LayoutBufferSize];
   size_t size = strnlen(text, length < LayoutBufferSize - 1 ? length : LayoutBufferSize - 1);
@@ -115,6 +129,11 @@ bool questionWindowOpen() {
     return false;
   std::lock_guard<std::mutex> lock(g_run->Lock);
   return g_run->Started == QuestionWindowRun::Start::Open && !g_run->Ended;
+}
+
+void printCountdownInConsoleView() {
+  if (chosenView() == WindowView::Console && State.SessionActive.load() == 1)
+    printCountdownLine();
 }
 
 void publishQuestionText(uint32_t length) {

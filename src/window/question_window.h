@@ -36,3 +36,7 @@ bool questionWindowOpen();
 // only stores it. State.PendingTextLength becomes the length (1 for an empty text) until
 // the window has taken it.
 void publishQuestionText(uint32_t length);
+
+// In the console view during an exam, prints the countdown row (the window's own text)
+// on the console; the window shows it all the time, so elsewhere this does nothing.
+void printCountdownInConsoleView();

@@ -7,6 +7,7 @@
 #include "session/question_order.h"
 #include "state/program_state.h"
 #include "support/session_fixture.h"
+#include "window/question_window.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ TEST_F(SessionTest, AnswersInFileOrderWithInstructionsRecordsAndFinalMessage) {
             finish + turnIn + "Do NOT turn in the file with the \".exm\" extension.\n\n");
   EXPECT_EQ(State.QListHead, nullptr);
   EXPECT_EQ(State.SessionActive.load(), 0);
+  EXPECT_EQ(out().find("INCOMPLETE"), std::string::npos);
 }
 
 TEST_F(SessionTest, ShuffledOrderAsksEveryQuestionOnceAndOneQuestionPerPool) {
@@ -174,6 +176,79 @@ TEST_F(SessionTest, SkippedQuestionComesBackAfterTheWrap) {
   EXPECT_NE(out().find("\nPrior Answer:\n\n#skip\n\n"), std::string::npos);
   EXPECT_EQ(attributeOf("\nPrior Answer:\n\n#skip\n\n"), 10);
   EXPECT_EQ(State.SkipCount, 1);
+}
+
+TEST_F(SessionTest, BlankPaddedSkipIsTheSkipCommandWithItsCount) {
+  // Stored trimmed, these would be "#skip" and reopen their questions without a skip used.
+  loadInFileOrder(ThreeQuestions);
+  begin();
+  answer(" #skip");
+  console.typeLine("");
+  answer("#Skip\t ");
+  console.typeLine("");
+  answer("c");
+  answer("d");
+  answer("a");
+  answer("b");
+  console.typeLine("");
+  console.typeLine("");
+  EXPECT_EQ(runSession(), NoExit);
+  ASSERT_TRUE(reading.ok()) << reading.Problem;
+  EXPECT_EQ(events(), "Q:01.|C:#skip|Q:02.|C:#Skip|Q:03.a.|C:c|Q:03.b.|C:d|Q:01.|C:a|Q:02.|C:b|");
+  EXPECT_EQ(countOf(out(), "\n\nNOTE: You have chosen to SKIP this question"), 2u);
+  EXPECT_NE(out().find("Added 1st question to SkipList - 2 remaining.\n\n"), std::string::npos);
+  EXPECT_NE(out().find("Added 2nd question to SkipList - 1 remaining.\n\n"), std::string::npos);
+  EXPECT_EQ(State.SkipCount, 2);
+}
+
+TEST_F(SessionTest, ExamAnswerIsATemplateAndItsQuestionIsStillAsked) {
+  loadInFileOrder(
+      "QUESTIONS\n"
+      "1. (1 pt) Plain?\n"
+      "2. (2 pts) Fill in the template.\n"
+      "&name: ...\n"
+      "3. (1 pt) Last?\n");
+  begin();
+  answer("one");
+  answer("name: Ada");
+  answer("three");
+  console.typeLine("");
+  console.typeLine("");
+  EXPECT_EQ(runSession(), NoExit);
+  ASSERT_TRUE(reading.ok()) << reading.Problem;
+  EXPECT_EQ(events(), "Q:01.|C:one|Q:02.|C:name: Ada|Q:03.|C:three|");
+  EXPECT_NE(out().find("\nPrior Answer:\n\n&name: ...\n\n"), std::string::npos);
+  EXPECT_EQ(reading.Summary, "Ques# 1.    ==> one\nQues# 2.    ==> name: Ada\nQues# 3.    ==> three\n");
+}
+
+TEST_F(SessionTest, ConsoleViewShowsTheCountdownAndTheSessionsEntryCount) {
+  // Without a display the console is the window: the countdown row comes above each
+  // question and above the prompt after a rejected answer. The count promised is that of
+  // the entries asked (two), not of the exam's questions (five).
+  std::string body = FiveQuestions;
+  body.replace(0, 9, "QUESTIONS 2");
+  loadInFileOrder(body);
+  setWindowView(WindowView::Console);
+  begin();
+  console.typeLine("wrong", 65000);
+  console.typeLine("n");
+  answer("right");
+  answer("two");
+  console.typeLine("");
+  console.typeLine("");
+  EXPECT_EQ(runSession(), NoExit);
+  ASSERT_TRUE(reading.ok()) << reading.Problem;
+  EXPECT_EQ(events(), "Q:01.|R:|C:right|Q:02.|C:two|");
+  EXPECT_EQ(countOf(out(), "Time Remaining: "), 3u);
+  EXPECT_NE(out().find("Time Remaining: 01:00:00 ... \n\n--->  Questions Answered #0 of 2\n\n01. "),
+            std::string::npos)
+      << out();
+  EXPECT_NE(out().find("\n\nTime Remaining: 00:58:54 ... \n\n\nAnswer?\n"), std::string::npos)
+      << out();
+  EXPECT_NE(out().find("--->  Questions Answered #1 of 2\n\n02. "), std::string::npos);
+  EXPECT_EQ(attributeOf("Time Remaining: 01:00:00 ... \n\n"), 10);
+  // The echo's header keeps the exam's own count for the instructors' tools.
+  EXPECT_NE(reading.Echo.find("QUESTIONS:  (5)  Total Points:  (  5.0)"), std::string::npos);
 }
 
 TEST_F(SessionTest, FourthSkipIsRefusedAndTheQuestionAskedAgain) {

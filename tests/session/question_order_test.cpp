@@ -71,6 +71,13 @@ TEST_F(QuestionOrderTest, OpenEntriesAreEmptyOrSkippedInAnyCase) {
   QListEntry* first = buildQuestionList();
   QListEntry* second = first->Next;
   QListEntry* third = second->Next;
+  // An answer that came with the exam is only a template: the entry stays open until the
+  // student confirms one.
+  char t[] = "&template";
+  addAnswer(first->Owner, t, 0);
+  EXPECT_EQ(findOpenEntry(true, first), first);
+  for (QListEntry* e = first; e; e = e->Next)
+    e->Confirmed = true;
   char a[] = "done", b[] = "#SKIP", c[] = "x";
   addAnswer(first->Owner, a, 1);
   EXPECT_EQ(findOpenEntry(true, first), second);
