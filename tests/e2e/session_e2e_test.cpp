@@ -61,6 +61,14 @@ class Student {
 
   // Identity, the menu's Take Exam, the demo exam and its password, up to the first question.
   void startDemoExam() {
+    openDemoExam();
+    ASSERT_TRUE(waitFor("PRESS ENTER TO BEGIN EXAM")) << output();
+    type("\r");
+    ASSERT_TRUE(waitFor("START TIME:")) << output();
+  }
+
+  // Identity, the menu's Take Exam, the demo exam and its password typed.
+  void openDemoExam() {
     ASSERT_TRUE(waitFor("Enter your Last Name: ")) << output();
     type("Doe\r");
     ASSERT_TRUE(waitFor("Enter your First Name: ")) << output();
@@ -75,9 +83,6 @@ class Student {
     type("1\r");
     ASSERT_TRUE(waitFor("Enter the exam password:")) << output();
     type("demo2026\r");
-    ASSERT_TRUE(waitFor("PRESS ENTER TO BEGIN EXAM")) << output();
-    type("\r");
-    ASSERT_TRUE(waitFor("START TIME:")) << output();
   }
 
   void answerNext(const std::string& answer) {
@@ -131,11 +136,18 @@ TEST(SessionEndToEnd, TheDemoExamFromIdentityToTheFinalMessage) {
   ExamFolder folder;
   Student student(folder.path());
   student.startDemoExam();
+  // Without a display the console shows the countdown above the question.
+  ASSERT_TRUE(student.waitFor("Time Remaining: 00:")) << student.output();
   // The demo exam asks five entries: one question of its pool, and two sub-questions.
   for (const char* answer : {"first", "second", "third", "fourth", "fifth"})
     student.answerNext(answer);
-  ASSERT_TRUE(student.waitFor("You have answered all the questions.")) << student.output();
+  // Its review mode is on, as its text says: the student checks and then ends with #done.
+  ASSERT_TRUE(student.waitFor("You have answered all questions but may review")) << student.output();
   student.type("\r");
+  ASSERT_TRUE(student.waitFor("\nAnswer?")) << student.output();
+  student.type("#done\r");
+  ASSERT_TRUE(student.waitFor("if you are SURE, answer 'Y' or 'y'")) << student.output();
+  student.type("y\r");
   ASSERT_TRUE(student.waitFor("Congratulations! You have finished this exam with 19 minutes and "))
       << student.output();
   ASSERT_TRUE(student.waitFor("TURN IN THIS FILE: ")) << student.output();
@@ -152,7 +164,8 @@ TEST(SessionEndToEnd, TheDemoExamFromIdentityToTheFinalMessage) {
             "DemoZ2026_VTZ101_DemoZExam_00__XMC_abc123_CompletedBy.xmc");
   std::string out, err;
   EXPECT_EQ(authorRead(file, &out, &err), 0) << err;
-  EXPECT_NE(err.find(": whole and sound: 10 session records, ticks in order\n"), std::string::npos) << err;
+  // Five questions and their answers, the question shown after the review notice, #done.
+  EXPECT_NE(err.find(": whole and sound: 12 session records, ticks in order\n"), std::string::npos) << err;
   EXPECT_NE(out.find("; Name: Doe, Jane (abc123)\n"), std::string::npos) << out;
   EXPECT_EQ(countOf(out, " - ANSWER CONFIRMED:\n"), 5u);
   // Each answer is in the transcript, after the arrow of a question or of a sub-question.
@@ -167,6 +180,40 @@ TEST(SessionEndToEnd, TheDemoExamFromIdentityToTheFinalMessage) {
   err.clear();
   EXPECT_EQ(authorRead("--timeline " + file, &out, &err), 0) << err;
   EXPECT_EQ(countOf(out, " s\n"), 5u) << out;
+}
+
+TEST(SessionEndToEnd, AFullDiskIsShownAtOnceAndAgainOnTheFinalScreen) {
+  ExamFolder folder;
+  // The completed-exam file the program will choose is a device on which every write fails.
+  const std::string name = "DemoZ2026_VTZ101_DemoZExam_00__XMC_abc123_CompletedBy.xmc";
+  std::filesystem::create_symlink("/dev/full", folder.path() + "/" + name);
+  Student student(folder.path());
+  student.openDemoExam();
+  ASSERT_TRUE(student.waitFor("already exists. Overwrite it?")) << student.output();
+  student.type("y\r");
+  ASSERT_TRUE(student.waitFor("PRESS ENTER TO BEGIN EXAM")) << student.output();
+  student.type("\r");
+  ASSERT_TRUE(student.waitFor("WARNING - The XMC file could not be written")) << student.output();
+  ASSERT_TRUE(student.waitFor("PRESS ENTER TO CONTINUE")) << student.output();
+  student.type("\r");
+  student.answerNext("first");
+  ASSERT_TRUE(student.waitFor("\nAnswer?")) << student.output();
+  student.type("#exit\r");
+  ASSERT_TRUE(student.waitFor("if you are SURE, answer 'Y' or 'y'")) << student.output();
+  student.type("y\r");
+  ASSERT_TRUE(student.waitFor("Do NOT turn in the file with the \".exm\" extension.")) << student.output();
+  const std::string& shown = student.output();
+  size_t incomplete = shown.rfind("WARNING - The XMC file below is INCOMPLETE");
+  ASSERT_NE(incomplete, std::string::npos) << shown;
+  EXPECT_LT(incomplete, shown.rfind("TURN IN THIS FILE: "));
+  EXPECT_LT(shown.rfind("Congratulations! "), incomplete);
+  EXPECT_EQ(countOf(shown, "WARNING - The XMC file could not be written"), 1u);
+  student.type("\r");
+  ASSERT_TRUE(student.waitFor("Enter your choice: ")) << student.output();
+  student.type("9\r");
+  ASSERT_TRUE(student.waitFor("Great! Have a nice day!")) << student.output();
+  student.type("\r");
+  EXPECT_EQ(student.finish(), 0) << student.output();
 }
 
 TEST(SessionEndToEnd, KilledMidSessionLeavesEveryRecordWrittenSoFar) {
