@@ -92,6 +92,26 @@ class Student {
     type("y\r");
   }
 
+  // #done or #exit at the next prompt, confirmed.
+  void endExam(const std::string& command) {
+    ASSERT_TRUE(waitFor("\nAnswer?")) << output();
+    type(command + "\r");
+    ASSERT_TRUE(waitFor("if you are SURE, answer 'Y' or 'y'")) << output();
+    type("y\r");
+  }
+
+  // ENTER on the final screen, then the menu's leave choice; the exit status.
+  int leaveAfterTheFinalScreen() {
+    type("\r");
+    if (!waitFor("Enter your choice: "))
+      return -3000;
+    type("9\r");
+    if (!waitFor("Great! Have a nice day!"))
+      return -3000;
+    type("\r");
+    return finish();
+  }
+
   int finish() {
     int status = 0;
     if (program_.wait(&status, 10000) != 0)
@@ -144,20 +164,12 @@ TEST(SessionEndToEnd, TheDemoExamFromIdentityToTheFinalMessage) {
   // Its review mode is on, as its text says: the student checks and then ends with #done.
   ASSERT_TRUE(student.waitFor("You have answered all questions but may review")) << student.output();
   student.type("\r");
-  ASSERT_TRUE(student.waitFor("\nAnswer?")) << student.output();
-  student.type("#done\r");
-  ASSERT_TRUE(student.waitFor("if you are SURE, answer 'Y' or 'y'")) << student.output();
-  student.type("y\r");
+  student.endExam("#done");
   ASSERT_TRUE(student.waitFor("Congratulations! You have finished this exam with 19 minutes and "))
       << student.output();
   ASSERT_TRUE(student.waitFor("TURN IN THIS FILE: ")) << student.output();
   ASSERT_TRUE(student.waitFor("Do NOT turn in the file with the \".exm\" extension.")) << student.output();
-  student.type("\r");
-  ASSERT_TRUE(student.waitFor("Enter your choice: ")) << student.output();
-  student.type("9\r");
-  ASSERT_TRUE(student.waitFor("Great! Have a nice day!")) << student.output();
-  student.type("\r");
-  EXPECT_EQ(student.finish(), 0) << student.output();
+  EXPECT_EQ(student.leaveAfterTheFinalScreen(), 0) << student.output();
 
   std::string file = folder.resultFile();
   ASSERT_EQ(std::filesystem::path(file).filename(),
@@ -197,10 +209,7 @@ TEST(SessionEndToEnd, AFullDiskIsShownAtOnceAndAgainOnTheFinalScreen) {
   ASSERT_TRUE(student.waitFor("PRESS ENTER TO CONTINUE")) << student.output();
   student.type("\r");
   student.answerNext("first");
-  ASSERT_TRUE(student.waitFor("\nAnswer?")) << student.output();
-  student.type("#exit\r");
-  ASSERT_TRUE(student.waitFor("if you are SURE, answer 'Y' or 'y'")) << student.output();
-  student.type("y\r");
+  student.endExam("#exit");
   ASSERT_TRUE(student.waitFor("Do NOT turn in the file with the \".exm\" extension.")) << student.output();
   const std::string& shown = student.output();
   size_t incomplete = shown.rfind("WARNING - The XMC file below is INCOMPLETE");
@@ -208,12 +217,7 @@ TEST(SessionEndToEnd, AFullDiskIsShownAtOnceAndAgainOnTheFinalScreen) {
   EXPECT_LT(incomplete, shown.rfind("TURN IN THIS FILE: "));
   EXPECT_LT(shown.rfind("Congratulations! "), incomplete);
   EXPECT_EQ(countOf(shown, "WARNING - The XMC file could not be written"), 1u);
-  student.type("\r");
-  ASSERT_TRUE(student.waitFor("Enter your choice: ")) << student.output();
-  student.type("9\r");
-  ASSERT_TRUE(student.waitFor("Great! Have a nice day!")) << student.output();
-  student.type("\r");
-  EXPECT_EQ(student.finish(), 0) << student.output();
+  EXPECT_EQ(student.leaveAfterTheFinalScreen(), 0) << student.output();
 }
 
 TEST(SessionEndToEnd, KilledMidSessionLeavesEveryRecordWrittenSoFar) {
