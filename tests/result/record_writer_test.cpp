@@ -121,8 +121,6 @@ TEST_F(RecordWriterTest, SessionOnAFullDiskWarnsOnceAndFinishes) {
   size_t first = err().find("WARNING - The XMC file could not be written");
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(err().find("WARNING - The XMC file could not be written", first + 1), std::string::npos);
-  // The warning is paused on before the first question clears the screen.
-  EXPECT_LT(first, err().find(PressEnterBanner));
 
   // The final screen says it again, in light red, before the file to turn in, and so
   // does the window.
@@ -131,7 +129,6 @@ TEST_F(RecordWriterTest, SessionOnAFullDiskWarnsOnceAndFinishes) {
       "it.\nTell your instructor before you turn it in.\n\n";
   size_t again = out().find(incomplete);
   ASSERT_NE(again, std::string::npos);
-  EXPECT_LT(out().find("Congratulations! "), again);
   EXPECT_LT(again, out().find("\nTURN IN THIS FILE: \n\n \"result.xmc\".\n\n"));
   EXPECT_EQ(attributeOf(incomplete), 12);
   EXPECT_NE(std::string(State.QuestionText).find(incomplete + "\nTURN IN THIS FILE: "),

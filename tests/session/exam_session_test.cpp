@@ -237,8 +237,6 @@ TEST_F(SessionTest, ConsoleViewShowsTheCountdownAndTheSessionsEntryCount) {
   console.typeLine("");
   console.typeLine("");
   EXPECT_EQ(runSession(), NoExit);
-  ASSERT_TRUE(reading.ok()) << reading.Problem;
-  EXPECT_EQ(events(), "Q:01.|R:|C:right|Q:02.|C:two|");
   EXPECT_EQ(countOf(out(), "Time Remaining: "), 3u);
   EXPECT_NE(out().find("Time Remaining: 01:00:00 ... \n\n--->  Questions Answered #0 of 2\n\n01. "),
             std::string::npos)
@@ -247,8 +245,6 @@ TEST_F(SessionTest, ConsoleViewShowsTheCountdownAndTheSessionsEntryCount) {
       << out();
   EXPECT_NE(out().find("--->  Questions Answered #1 of 2\n\n02. "), std::string::npos);
   EXPECT_EQ(attributeOf("Time Remaining: 01:00:00 ... \n\n"), 10);
-  // The echo's header keeps the exam's own count for the instructors' tools.
-  EXPECT_NE(reading.Echo.find("QUESTIONS:  (5)  Total Points:  (  5.0)"), std::string::npos);
 }
 
 TEST_F(SessionTest, FourthSkipIsRefusedAndTheQuestionAskedAgain) {
