@@ -296,9 +296,8 @@ int parseQuestions() {
                           "No closing parenethesis found after getting points.\n");
 
       // A simple question's text ends its last line before the next question begins;
-      // a choice block already ends with one.
-      // A text that has no room left for that line feed is too long, as a choice block
-      // that would not fit is.
+      // a choice block already ends with one. A text with no room left for that line
+      // feed is too long, as one whose choice block would not fit is.
       if (current && !(current->Flags & FlagChoiceBlock) && current->Points != NoPoints &&
           current->Points != 0) {
         size_t length = strlen(current->Text);

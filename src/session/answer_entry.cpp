@@ -37,9 +37,9 @@ bool storesAsSkip(const char* line) {
   while (length > 0 && (line[length - 1] == ' ' || line[length - 1] == '\t' ||
                         line[length - 1] == '\n'))
     --length;
-  char word[6] = {};
   if (length != 5)
     return false;
+  char word[6] = {};
   memcpy(word, line, 5);
   return isCommand(word, "#skip");
 }
