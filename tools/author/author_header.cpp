@@ -1,0 +1,68 @@
+#include "author_header.h"
+
+#include <cstdio>
+
+namespace {
+
+// A field the walk could not reach keeps its name in the filled layout, so that the
+// line still shows what goes there.
+std::string valueOrName(const std::string& value, const char* name) {
+  return value.empty() ? name : value;
+}
+
+}  // namespace
+
+const char* const HeaderOptionsUsage =
+    "  --semester TEXT           the header's fields, when the text holds the body alone:\n"
+    "  --course-number TEXT      semester at most 30 characters, course number 14, course\n"
+    "  --course-name TEXT        name 126, section 6, exam name 30; none of them may hold\n"
+    "  --section TEXT            the character that closes it in the header (';' for the\n"
+    "  --exam-name TEXT          semester, ')' for the section, ':' for the others)\n"
+    "  --minutes N               the time limit, 1 to 3000 minutes (needed with the others)\n";
+
+void addHeaderOptions(HeaderOptions* header, std::vector<AuthorOption>* options) {
+  HeaderFields& f = header->Fields;
+  options->insert(options->end(), {{"--semester", &f.Semester, &header->Given},
+                                   {"--course-number", &f.CourseNumber, &header->Given},
+                                   {"--course-name", &f.CourseName, &header->Given},
+                                   {"--section", &f.Section, &header->Given},
+                                   {"--exam-name", &f.ExamName, &header->Given},
+                                   {"--minutes", &f.Minutes, &header->Given}});
+}
+
+void printHeaderDiagnosis(const char* command, const std::string& line,
+                          const HeaderDiagnosis& diagnosis, bool refused) {
+  fprintf(stderr, "veritor-author %s: %s\n", command,
+          refused ? "the header line does not have the layout veritor reads:"
+                  : "warning: veritor reads the header line, but not as it is meant:");
+  std::string marks;
+  for (const HeaderFault& fault : diagnosis.Faults) {
+    fprintf(stderr, "  column %zu: %s\n", fault.Column, fault.Problem.c_str());
+    if (marks.size() < fault.Column)
+      marks.resize(fault.Column, ' ');
+    marks[fault.Column - 1] = '^';
+  }
+  // Tabs would put the marks out of line with what they point at.
+  std::string shown = line;
+  for (char& c : shown)
+    if (c == '\t')
+      c = ' ';
+  const HeaderFields& v = diagnosis.Values;
+  HeaderFields filled = {valueOrName(v.Semester, "SEMESTER"),
+                         valueOrName(v.CourseNumber, "COURSE-NUMBER"),
+                         valueOrName(v.CourseName, "COURSE-NAME"),
+                         valueOrName(v.Section, "SECTION"),
+                         valueOrName(v.ExamName, "EXAM-NAME"),
+                         valueOrName(v.Minutes, "MINUTES")};
+  fprintf(stderr,
+          "\n  the header:  %s\n"
+          "               %s\n"
+          "  the layout:  %s\n"
+          "  with yours:  %s\n\n",
+          shown.c_str(), marks.c_str(), HeaderLayout, composeExamHeader(filled).c_str());
+  fprintf(stderr,
+          "The layout's blanks, dashes and marks are read by their places. Write the header "
+          "as\n'with yours' shows, or leave it out of the text and give its values as "
+          "options\n(see 'veritor-author %s --help').\n",
+          command);
+}
