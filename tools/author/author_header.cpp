@@ -13,12 +13,12 @@ std::string valueOrName(const std::string& value, const char* name) {
 }  // namespace
 
 const char* const HeaderOptionsUsage =
-    "  --semester TEXT           the header's fields, when the text holds the body alone:\n"
-    "  --course-number TEXT      semester at most 30 characters, course number 14, course\n"
-    "  --course-name TEXT        name 126, section 6, exam name 30; none of them may hold\n"
-    "  --section TEXT            the character that closes it in the header (';' for the\n"
-    "  --exam-name TEXT          semester, ')' for the section, ':' for the others)\n"
-    "  --minutes N               the time limit, 1 to 3000 minutes (needed with the others)\n";
+    "  --semester TEXT           the header's fields: semester at most 30 characters,\n"
+    "  --course-number TEXT      course number 14, course name 126, section 6, exam name\n"
+    "  --course-name TEXT        30; none may hold the character that closes it in the\n"
+    "  --section TEXT            header (';' for the semester, ')' for the section, ':'\n"
+    "  --exam-name TEXT          for the others)\n"
+    "  --minutes N               the time limit, 1 to 3000 minutes\n";
 
 void addHeaderOptions(HeaderOptions* header, std::vector<AuthorOption>* options) {
   HeaderFields& f = header->Fields;
