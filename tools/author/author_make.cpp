@@ -108,7 +108,21 @@ bool checkHeader(const std::string& header) {
 
 // Runs the body through veritor's own parser. False when veritor would refuse the
 // exam; the parser's message has been written then.
-bool checkExamBody(const std::string& body, int* questions, float* points) {
+// The questions and sub-questions that the text gives an answer ('&' or '!' lines).
+int countGivenAnswers() {
+  int given = 0;
+  for (const Question& question : State.QuestionSlots) {
+    if (!question.Text)
+      continue;
+    if (question.SubCount == 0)
+      given += question.AnswerCount > 0;
+    for (const SubQuestion* sub = question.SubLink; sub; sub = sub->SubLink)
+      given += sub->AnswerCount > 0;
+  }
+  return given;
+}
+
+bool checkExamBody(const std::string& body, int* questions, float* points, int* answered) {
   int parsed = -1;
   bool passed = runChecked([&] {
     clearQuestionStore();
@@ -124,6 +138,7 @@ bool checkExamBody(const std::string& body, int* questions, float* points) {
     countQuestionsAndPoints();
     *questions = State.QuestionCount;
     *points = State.TotalPoints;
+    *answered = countGivenAnswers();
   }
   clearQuestionStore();
   return passed;
@@ -211,8 +226,18 @@ int authorMake(int argc, char** argv) {
   float points = 0.0f;
   if (!checkHeader(header))
     return refused(Command, "%sthe header line was refused (see above)", "");
-  if (!checkExamBody(body, &questions, &points))
+  int answered = 0;
+  if (!checkExamBody(body, &questions, &points, &answered))
     return refused(Command, "%sthe exam text was refused (see the message above)", "");
+  // The session asks only questions still open, and a given answer closes one: without
+  // review a student reaches it only when the session happens to begin with it.
+  if (answered > 0 && !reviewOn)
+    fprintf(stderr,
+            "veritor-author make: warning: %d question%s an initial answer ('&' or '!' "
+            "line); veritor\ncounts %s as answered and, without --review on, asks %s only "
+            "when the session\nbegins with %s\n",
+            answered, answered == 1 ? " has" : "s have", answered == 1 ? "it" : "them",
+            answered == 1 ? "it" : "them", answered == 1 ? "it" : "one of them");
 
   ExamFileOptions examOptions;
   examOptions.Password = password;

@@ -38,7 +38,9 @@ c) 29
 d) 33
 ;
 ; AN INITIAL ANSWER: a line that begins with '&' gives the question an answer before
-; the student types one; it is shown as the prior answer, to be replaced.
+; the student types one. The question then counts as answered: without make's
+; --review on it is asked only if the session begins with it (make warns); with review,
+; students reach it with the arrow keys and see the answer as their prior one.
 3. (3 pts) Correct the spelling in this sentence.
 &Teh quick brown fox jumpd over the lazy dog.
 ;
