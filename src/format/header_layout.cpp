@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "format/line_scan.h"
 #include "format/text_number.h"
@@ -59,12 +58,20 @@ bool validMinutes(const std::string& minutes) {
   return value >= 1 && value <= LongestMinutes;
 }
 
+bool startsWithNoCase(const char* text, const char* keyword) {
+  for (; *keyword; ++text, ++keyword)
+    if (tolower(static_cast<unsigned char>(*text)) !=
+        tolower(static_cast<unsigned char>(*keyword)))
+      return false;
+  return true;
+}
+
 // A case-blind search: a keyword written in the wrong case is still found, so that the
 // fault can name it.
 size_t findKeyword(const std::string& line, const char* keyword, size_t from) {
   size_t length = strlen(keyword);
   for (size_t k = from; k + length <= line.size(); ++k)
-    if (strncasecmp(line.c_str() + k, keyword, length) == 0)
+    if (startsWithNoCase(line.c_str() + k, keyword))
       return k;
   return std::string::npos;
 }
@@ -92,7 +99,7 @@ class HeaderWalk {
     if (parser != meant)
       fault(at, problem);
   }
-  bool walkTimeLimit(size_t pos);
+  void walkTimeLimit(size_t pos);
   void walkVersion(size_t separator, size_t version);
 
   const std::string& line_;
@@ -188,7 +195,7 @@ HeaderDiagnosis HeaderWalk::run() {
   return diagnosis_;
 }
 
-bool HeaderWalk::walkTimeLimit(size_t pos) {
+void HeaderWalk::walkTimeLimit(size_t pos) {
   const char* line = line_.c_str();
   size_t meant = skipBlanksIn(line_, line[pos] == ':' ? pos + 1 : pos);
   compareLanding(skipBlanksIn(line_, passCharacters(line, pos, 1)), meant, pos,
@@ -208,7 +215,7 @@ bool HeaderWalk::walkTimeLimit(size_t pos) {
   while (isBlank(line[unit]))
     ++unit;
   size_t unitEnd = unit;
-  if (line[unit] != '-' && strncasecmp(line + unit, "Version", 7) != 0)
+  if (line[unit] != '-' && !startsWithNoCase(line + unit, "Version"))
     unitEnd = skipToBlank(line, unit);
   if (unitEnd == unit) {
     fault(digits + 1, "the word \"minutes\" follows the number of minutes");
@@ -220,10 +227,9 @@ bool HeaderWalk::walkTimeLimit(size_t pos) {
   size_t version = findKeyword(line_, "Version", unitEnd);
   if (version == std::string::npos) {
     fault(line_.size(), "no \"Version 1.07\" follows the time limit");
-    return false;
+    return;
   }
   walkVersion(unitEnd, version);
-  return true;
 }
 
 void HeaderWalk::walkVersion(size_t separator, size_t version) {

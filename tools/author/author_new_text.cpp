@@ -4,7 +4,8 @@ namespace {
 
 // What follows the header line. Nothing in it may begin with QUESTIONS in its first
 // column before the real QUESTIONS line, or the preamble would end there.
-const char* const ExampleBody = R"(; This is an exam text. Edit it, then make the exam file that students take with
+const char* const ExampleBody =
+    R"(; This is an exam text. Edit it, then make the exam file that students take with
 ;     veritor-author make THIS-FILE --password PASSWORD
 ; Lines that begin with ';' are comments: veritor skips them wherever they stand, and
 ; students never see them. Every line before the QUESTIONS line is skipped as well.
