@@ -1,5 +1,6 @@
 #include "format/header_layout.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +94,11 @@ class HeaderWalk {
   }
   // A text field from start to its closing character; false when there is none.
   bool takeField(size_t start, size_t end, const HeaderTextField& field);
+  // c from pos on, before the time limit: the fields before it cannot close in it.
+  size_t findBeforeTimeLimit(char c, size_t pos) const {
+    size_t found = line_.find(c, pos);
+    return found < timeLimit_ ? found : std::string::npos;
+  }
   // The parser passes some separators without looking at them; where it would land
   // elsewhere than the writer meant, a character is lost or kept in a field.
   void compareLanding(size_t parser, size_t meant, size_t at, const std::string& problem) {
@@ -103,13 +109,15 @@ class HeaderWalk {
   void walkVersion(size_t separator, size_t version);
 
   const std::string& line_;
+  size_t timeLimit_ = std::string::npos;  // where "TimeLimit" begins, in any letter case
   HeaderDiagnosis diagnosis_;
 };
 
 bool HeaderWalk::takeField(size_t start, size_t end, const HeaderTextField& field) {
   if (end == std::string::npos) {
-    diagnosis_.Values.*field.Value = trimmed(line_.substr(start));
-    fault(line_.size(), "no " + character(field.Closer) + " closes the " + field.Name);
+    size_t stop = std::min(timeLimit_, line_.size());
+    diagnosis_.Values.*field.Value = trimmed(line_.substr(start, stop - start));
+    fault(stop, "no " + character(field.Closer) + " closes the " + field.Name);
     return false;
   }
   std::string value = line_.substr(start, end - start);
@@ -128,6 +136,15 @@ HeaderDiagnosis HeaderWalk::run() {
     fault(0, "the header line is empty: the exam text must begin with its header");
     return diagnosis_;
   }
+  timeLimit_ = findKeyword(line_, "TimeLimit", 0);
+  if (timeLimit_ == std::string::npos &&
+      findKeyword(line_, "Version", 0) == std::string::npos &&
+      line_.find("--->") == std::string::npos) {
+    fault(0, "this line is not a header (it has no \"--->\", \"TimeLimit\" or "
+             "\"Version\"): the exam text begins with its header line, unless make is "
+             "given the header options");
+    return diagnosis_;
+  }
   size_t pos = 0;
   if (line[0] == ';')
     pos = 1;
@@ -135,12 +152,12 @@ HeaderDiagnosis HeaderWalk::run() {
     fault(0, "the header begins with ';' (the first character is passed unread, so " +
                  character(line[0]) + " would be lost)");
 
-  size_t end = line_.find(';', pos);
+  size_t end = findBeforeTimeLimit(';', pos);
   if (!takeField(pos, end, HeaderTextFields[0]))
     return diagnosis_;
   pos = skipBlanksIn(line_, end + 1);
 
-  end = line_.find(':', pos);
+  end = findBeforeTimeLimit(':', pos);
   if (!takeField(pos, end, HeaderTextFields[1]))
     return diagnosis_;
   size_t meant = skipBlanksIn(line_, end + 1);
@@ -149,17 +166,17 @@ HeaderDiagnosis HeaderWalk::run() {
                  "passed unread, so the course name would lose its first letter)");
   pos = meant;
 
-  end = line_.find(':', pos);
+  end = findBeforeTimeLimit(':', pos);
   if (!takeField(pos, end, HeaderTextFields[2]))
     return diagnosis_;
-  size_t open = line_.find('(', end + 1);
+  size_t open = findBeforeTimeLimit('(', end + 1);
   if (open == std::string::npos) {
     fault(end + 1, "no '(' opens the section after the course name's ':'");
     return diagnosis_;
   }
   if (open < end + 2 || open > end + 7)
     fault(end + 1, "the '(' of the section follows the course name's ':' and one blank");
-  size_t close = line_.find(')', open + 1);
+  size_t close = findBeforeTimeLimit(')', open + 1);
   if (!takeField(open + 1, close, HeaderTextFields[3]))
     return diagnosis_;
 
@@ -173,7 +190,7 @@ HeaderDiagnosis HeaderWalk::run() {
                  "blank (these 6 characters are passed unread)");
   pos = meant;
 
-  size_t keyword = findKeyword(line_, "TimeLimit", pos);
+  size_t keyword = timeLimit_;
   end = keyword == std::string::npos ? line_.find(':', pos) : line_.rfind(':', keyword);
   if (end == std::string::npos || end < pos) {
     diagnosis_.Values.ExamName = trimmed(line_.substr(pos, keyword - pos));

@@ -168,16 +168,20 @@ TEST_F(HeaderLayoutTest, LinesWithoutTheirClosingCharactersStopTheWalk) {
     std::string Line;
     std::string LastProblem;
   };
+  const std::string time = "  TimeLimit: 90 minutes  ---  Version 1.07";
   const Case cases[] = {
       {"", "the header line is empty: the exam text must begin with its header"},
-      {";Fall 2021  CS 1234", "no ';' closes the semester"},
-      {";Fall 2021;  CS 1234 Intro", "no ':' closes the course number"},
-      {";Fall 2021;  CS 1234: Intro (001)", "no ':' closes the course name"},
-      {";Fall 2021;  CS 1234: Intro: 001 ---> Exam 1:", "no '(' opens the section after the "
-                                                       "course name's ':'"},
-      {";Fall 2021;  CS 1234: Intro: (001 ---> Exam 1:", "no ')' closes the section"},
-      {";Fall 2021;  CS 1234: Intro: (001) ---> Exam 1:", "no \"TimeLimit: MINUTES minutes\" "
-                                                          "follows the exam name"},
+      {"; Exam text for the midterm, header to follow",
+       "this line is not a header (it has no \"--->\", \"TimeLimit\" or \"Version\"): the "
+       "exam text begins with its header line, unless make is given the header options"},
+      {";Fall 2021  CS 1234" + time, "no ';' closes the semester"},
+      {";Fall 2021;  CS 1234 Intro" + time, "no ':' closes the course number"},
+      {";Fall 2021;  CS 1234: Intro (001) ---> Exam 1" + time, "no ':' closes the course name"},
+      {";Fall 2021;  CS 1234: Intro: 001 ---> Exam 1:" + time,
+       "no '(' opens the section after the course name's ':'"},
+      {";Fall 2021;  CS 1234: Intro: (001 ---> Exam 1:" + time, "no ')' closes the section"},
+      {";Fall 2021;  CS 1234: Intro: (001) ---> Exam 1:",
+       "no \"TimeLimit: MINUTES minutes\" follows the exam name"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Line);
