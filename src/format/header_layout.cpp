@@ -191,8 +191,8 @@ HeaderDiagnosis HeaderWalk::run() {
   pos = meant;
 
   size_t keyword = timeLimit_;
-  end = keyword == std::string::npos ? line_.find(':', pos) : line_.rfind(':', keyword);
-  if (end == std::string::npos || end < pos) {
+  end = findBeforeTimeLimit(':', pos);
+  if (end == std::string::npos) {
     diagnosis_.Values.ExamName = trimmed(line_.substr(pos, keyword - pos));
     fault(keyword == std::string::npos ? line_.size() : keyword,
           "no ':' closes the exam name before \"TimeLimit\"");

@@ -213,22 +213,16 @@ TEST_F(AuthorTool, RefusedHeaderIsExplainedWithTheWritersValues) {
   write("NaturalExam.txt", line + "\nQUESTIONS\n1. (2 pts) Two?\n");
   ToolRun made = author("make " + path("NaturalExam.txt") + " --password pw");
   EXPECT_EQ(made.Status, 1);
-  EXPECT_EQ(made.Err,
-            "LineNumber: 0 --> Syntax Error - line=\"" + line + "\n\"\n\n"
-            "Version not found - old file?\n\n\n"
-            "veritor-author make: the header line does not have the layout veritor reads:\n"
-            "  column 86: \" --- \" stands between the unit and \"Version\"; it must be "
-            "\"  ---  \": two blanks, three dashes, two blanks\n\n"
-            "  the header:  " + line + "\n" +
-            std::string(15 + 85, ' ') + "^\n"
-            "  the layout:  ;SEMESTER;  COURSE-NUMBER: COURSE-NAME: (SECTION) ---> EXAM-NAME:  "
-            "TimeLimit: MINUTES minutes  ---  Version 1.07\n"
-            "  with yours:  ;Fall 2021;  CS 1234: Intro to Programming: (001) ---> Exam 1:  "
-            "TimeLimit: 60 minutes  ---  Version 1.07\n\n"
-            "The layout's blanks, dashes and marks are read by their places. Write the header "
-            "as\n'with yours' shows, or leave it out of the text and give its values as "
-            "options\n(see 'veritor-author make --help').\n"
-            "veritor-author make: the header line was refused (see above)\n");
+  const std::string refusal = "LineNumber: 0 --> Syntax Error - line=\"" + line +
+                              "\n\"\n\nVersion not found - old file?\n\n\n";
+  EXPECT_EQ(made.Err.substr(0, refusal.size()), refusal);
+  for (const std::string& part :
+       {std::string("\n  column 86: \" --- \" stands between the unit and \"Version\"; it must be "
+        "\"  ---  \": two blanks, three dashes, two blanks\n"),
+        "\n  the header:  " + line + "\n" + std::string(15 + 85, ' ') + "^\n",
+        std::string("\n  with yours:  ;Fall 2021;  CS 1234: Intro to Programming: (001) ---> "
+                    "Exam 1:  TimeLimit: 60 minutes  ---  Version 1.07\n")})
+    EXPECT_NE(made.Err.find(part), std::string::npos) << part;
   EXPECT_FALSE(std::filesystem::exists(folder / "NaturalExam.exm"));
 
   // Read, but not as meant: the exam is made, with a warning.

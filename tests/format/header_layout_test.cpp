@@ -69,30 +69,20 @@ TEST_F(HeaderLayoutTest, FieldsThatCannotMakeAHeaderAreNamedWithTheirLimit) {
   const Case cases[] = {
       {with(&HeaderFields::Semester, std::string(31, 's')), true,
        "--semester has 31 characters; the header holds at most 30"},
-      {with(&HeaderFields::CourseNumber, std::string(15, 'n')), true,
-       "--course-number has 15 characters; the header holds at most 14"},
       {with(&HeaderFields::CourseName, std::string(127, 'c')), false,
        "the course name has 127 characters; the header holds at most 126"},
       {with(&HeaderFields::Section, "0012345"), true,
        "--section has 7 characters; the header holds at most 6"},
-      {with(&HeaderFields::ExamName, std::string(31, 'e')), true,
-       "--exam-name has 31 characters; the header holds at most 30"},
       {with(&HeaderFields::Semester, "Fall; 2021"), true,
        "--semester may not hold a ';', which closes it in the header"},
-      {with(&HeaderFields::ExamName, "Exam: one"), true,
-       "--exam-name may not hold a ':', which closes it in the header"},
       {with(&HeaderFields::Section, "(1)"), true,
        "--section may not hold a ')', which closes it in the header"},
       {with(&HeaderFields::CourseName, "Intro\nto"), true,
        "--course-name may hold only characters that can be typed on one line"},
       {with(&HeaderFields::Minutes, "0"), true,
        "--minutes must be a whole number of minutes from 1 to 3000, not '0'"},
-      {with(&HeaderFields::Minutes, "3001"), true,
-       "--minutes must be a whole number of minutes from 1 to 3000, not '3001'"},
       {with(&HeaderFields::Minutes, "1.5"), true,
        "--minutes must be a whole number of minutes from 1 to 3000, not '1.5'"},
-      {with(&HeaderFields::Minutes, ""), true,
-       "--minutes must be a whole number of minutes from 1 to 3000, not ''"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(checkHeaderFields(c.Fields, c.OptionNames), c.Message);
@@ -163,7 +153,9 @@ TEST_F(HeaderLayoutTest, DiagnosisPointsAtTheWrongPieceAndRecoversTheValues) {
   }
 }
 
-TEST_F(HeaderLayoutTest, LinesWithoutTheirClosingCharactersStopTheWalk) {
+// Lines cut short, or with a closing character missing or doubled: the last fault names
+// what stopped the walk.
+TEST_F(HeaderLayoutTest, RefusedLinesAreNeverLeftUnexplained) {
   struct Case {
     std::string Line;
     std::string LastProblem;
@@ -180,6 +172,8 @@ TEST_F(HeaderLayoutTest, LinesWithoutTheirClosingCharactersStopTheWalk) {
       {";Fall 2021;  CS 1234: Intro: 001 ---> Exam 1:" + time,
        "no '(' opens the section after the course name's ':'"},
       {";Fall 2021;  CS 1234: Intro: (001 ---> Exam 1:" + time, "no ')' closes the section"},
+      {";Fall 2021;  CS 1234: Intro: (001) ---> Exam: 1:" + time,
+       "only blanks stand between the exam name's ':' and \"TimeLimit\""},
       {";Fall 2021;  CS 1234: Intro: (001) ---> Exam 1:",
        "no \"TimeLimit: MINUTES minutes\" follows the exam name"},
   };

@@ -99,7 +99,8 @@ bool checkHeader(const std::string& header) {
   char line[1024];
   snprintf(line, sizeof line, "%s\n", header.c_str());
   bool passed = runChecked([&] { parseExamHeader(line); });
-  HeaderDiagnosis diagnosis = diagnoseExamHeader(header);
+  // The parser sees the line up to a NUL, if the text holds one; so does the explanation.
+  HeaderDiagnosis diagnosis = diagnoseExamHeader(header.c_str());
   passed = passed && State.Header.Version == ExamFormatVersion;
   if (!passed || !diagnosis.Faults.empty())
     printHeaderDiagnosis(Command, header, diagnosis, !passed);
