@@ -57,12 +57,16 @@ void printHeaderDiagnosis(const char* command, const std::string& line,
   fprintf(stderr,
           "\n  the header:  %s\n"
           "               %s\n"
-          "  the layout:  %s\n"
-          "  with yours:  %s\n\n",
-          shown.c_str(), marks.c_str(), HeaderLayout, composeExamHeader(filled).c_str());
+          "  the layout:  %s\n",
+          shown.c_str(), marks.c_str(), HeaderLayout);
+  // A line with none of the values in it has nothing to fill the layout with.
+  std::string yours = composeExamHeader(filled);
+  if (yours != HeaderLayout)
+    fprintf(stderr, "  with yours:  %s\n", yours.c_str());
+  fputc('\n', stderr);
   fprintf(stderr,
           "The layout's blanks, dashes and marks are read by their places. Write the header "
-          "as\n'with yours' shows, or leave it out of the text and give its values as "
-          "options\n(see 'veritor-author %s --help').\n",
+          "in it,\nor leave it out of the text and give its values as options (see\n"
+          "'veritor-author %s --help').\n",
           command);
 }
