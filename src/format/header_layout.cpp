@@ -200,7 +200,8 @@ HeaderDiagnosis HeaderWalk::run() {
     takeField(pos, end, HeaderTextFields[4]);
     size_t after = skipBlanksIn(line_, end + 1);
     if (keyword != std::string::npos && after != keyword)
-      fault(after, "only blanks stand between the exam name's ':' and \"TimeLimit\"");
+      fault(after, "only blanks stand between the exam name's ':' and \"TimeLimit\" (an exam "
+                   "name cannot hold a ':')");
   }
   if (keyword == std::string::npos) {
     fault(line_.size(), "no \"TimeLimit: MINUTES minutes\" follows the exam name");

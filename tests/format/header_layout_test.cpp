@@ -173,7 +173,8 @@ TEST_F(HeaderLayoutTest, RefusedLinesAreNeverLeftUnexplained) {
        "no '(' opens the section after the course name's ':'"},
       {";Fall 2021;  CS 1234: Intro: (001 ---> Exam 1:" + time, "no ')' closes the section"},
       {";Fall 2021;  CS 1234: Intro: (001) ---> Exam: 1:" + time,
-       "only blanks stand between the exam name's ':' and \"TimeLimit\""},
+       "only blanks stand between the exam name's ':' and \"TimeLimit\" (an exam "
+       "name cannot hold a ':')"},
       {";Fall 2021;  CS 1234: Intro: (001) ---> Exam 1:",
        "no \"TimeLimit: MINUTES minutes\" follows the exam name"},
   };
