@@ -150,3 +150,84 @@ TEST_F(AuthorTool, KeyFileMustMatch) {
                 .Status,
             0);
 }
+
+// The text new writes makes an exam as it stands, and new never writes over a file.
+TEST_F(AuthorTool, NewWritesATextThatMakesAnExam) {
+  ToolRun written = author("new " + path("FirstExam.txt") + " --course-number 'MA 200' "
+                           "--minutes 45");
+  ASSERT_EQ(written.Status, 0) << written.Err;
+  std::string text = readFile(folder / "FirstExam.txt");
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            ";Fall 2026;  MA 200: Introduction to Programming: (001) ---> Exam 1:  TimeLimit: "
+            "45 minutes  ---  Version 1.07");
+
+  ToolRun made = author("make " + path("FirstExam.txt") + " --password pw");
+  ASSERT_EQ(made.Status, 0) << made.Err;
+  EXPECT_NE(made.Out.find(": 6 questions, 13.0 points,"), std::string::npos);
+  EXPECT_EQ(made.Err, "");
+
+  write("Taken.txt", "mine");
+  ToolRun again = author("new " + path("Taken.txt"));
+  EXPECT_EQ(again.Status, 1);
+  EXPECT_EQ(again.Err, "veritor-author new: '" + path("Taken.txt") +
+                           "' already exists; give the name of a new file\n");
+  EXPECT_EQ(readFile(folder / "Taken.txt"), "mine");
+  EXPECT_EQ(author("new " + path("Other.txt") + " --section 1234567").Status, 2);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Other.txt"));
+}
+
+// With the header options the whole text is the body, and a header line left in it is
+// only preamble.
+TEST_F(AuthorTool, MakeComposesTheHeaderFromOptions) {
+  write("BodyExam.txt", std::string(Header) + "QUESTIONS\n1. (2 pts) Two plus two?\n");
+  const std::string fields = " --semester 'Fall 2026' --course-number 'CS 101' --course-name "
+                             "Intro --section 3 --exam-name 'Quiz 2'";
+  ToolRun made = author("make " + path("BodyExam.txt") + " --password pw" + fields +
+                        " --minutes 30");
+  ASSERT_EQ(made.Status, 0) << made.Err;
+  const std::string composed =
+      ";Fall 2026;  CS 101: Intro: (3) ---> Quiz 2:  TimeLimit: 30 minutes  ---  "
+      "Version 1.07\n\n";
+  EXPECT_EQ(readFile(folder / "BodyExam.exm").substr(0, composed.size()), composed);
+
+  ToolRun noMinutes = author("make " + path("BodyExam.txt") + " --password pw" + fields);
+  EXPECT_EQ(noMinutes.Status, 2);
+  EXPECT_EQ(noMinutes.Err.substr(0, noMinutes.Err.find('\n')),
+            "veritor-author make: the header options need --minutes, the time limit");
+  ToolRun tooLong = author("make " + path("BodyExam.txt") + " --password pw --minutes 30 "
+                           "--exam-name 'The second quiz of the autumn term'");
+  EXPECT_EQ(tooLong.Status, 2);
+  EXPECT_EQ(tooLong.Err.substr(0, tooLong.Err.find('\n')),
+            "veritor-author make: --exam-name has 34 characters; the header holds at most 30");
+}
+
+// veritor's refusal comes first, unchanged; then what the tool makes of the line.
+TEST_F(AuthorTool, RefusedHeaderIsExplainedWithTheWritersValues) {
+  const std::string line =
+      ";Fall 2021;  CS 1234: Intro to Programming: (001) ---> Exam 1:  TimeLimit: 60 minutes "
+      "--- Version 1.07";
+  write("NaturalExam.txt", line + "\nQUESTIONS\n1. (2 pts) Two?\n");
+  ToolRun made = author("make " + path("NaturalExam.txt") + " --password pw");
+  EXPECT_EQ(made.Status, 1);
+  const std::string refusal = "LineNumber: 0 --> Syntax Error - line=\"" + line +
+                              "\n\"\n\nVersion not found - old file?\n\n\n";
+  EXPECT_EQ(made.Err.substr(0, refusal.size()), refusal);
+  for (const std::string& part :
+       {std::string("\n  column 86: \" --- \" stands between the unit and \"Version\"; it must be "
+        "\"  ---  \": two blanks, three dashes, two blanks\n"),
+        "\n  the header:  " + line + "\n" + std::string(15 + 85, ' ') + "^\n",
+        std::string("\n  with yours:  ;Fall 2021;  CS 1234: Intro to Programming: (001) ---> "
+                    "Exam 1:  TimeLimit: 60 minutes  ---  Version 1.07\n")})
+    EXPECT_NE(made.Err.find(part), std::string::npos) << part;
+  EXPECT_FALSE(std::filesystem::exists(folder / "NaturalExam.exm"));
+
+  // Read, but not as meant: the exam is made, with a warning.
+  write("TightExam.txt", ";Fall 2021;  CS 1234:Intro: (001) ---> Exam 1:  TimeLimit: 60 "
+                         "minutes  ---  Version 1.07\nQUESTIONS\n1. (2 pts) Two?\n");
+  ToolRun tight = author("make " + path("TightExam.txt") + " --password pw");
+  EXPECT_EQ(tight.Status, 0);
+  EXPECT_NE(tight.Err.find("warning: veritor reads the header line, but not as it is meant:\n"
+                           "  column 22: a blank follows the ':' after the course number"),
+            std::string::npos)
+      << tight.Err;
+}

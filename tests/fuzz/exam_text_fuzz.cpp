@@ -1,4 +1,5 @@
-// Fuzz target over the exam text: the header line and the body parser.
+// Fuzz target over the exam text: the header line, the author's explanation of it, and
+// the body parser.
 //
 // An input is an exam text as the loader sees it once deciphered: its first line goes to
 // parseExamHeader, the rest to parseQuestions as the body. Whatever the bytes, the
@@ -13,6 +14,7 @@
 
 #include "format/body_parser.h"
 #include "format/exam_header.h"
+#include "format/header_layout.h"
 #include "format/question_store.h"
 #include "platform/scripted/scripted_platform.h"
 #include "state/program_state.h"
@@ -27,10 +29,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<char> header(input.begin(), input.begin() + static_cast<long>(bodyStart));
   header.push_back('\0');
+  bool headerTaken = true;
   try {
     parseExamHeader(header.data());
   } catch (const ProgramExit&) {
+    headerTaken = false;
   }
+
+  // The explanation walks the same line as the author's tool hands it over (up to its
+  // line end or a NUL). Where it finds nothing to point at, the parser must have taken
+  // the line, or an instructor would be told nothing about a refused header.
+  std::string line = input.substr(0, lineEnd).c_str();
+  if (!line.empty() && line.back() == '\r')
+    line.pop_back();
+  HeaderDiagnosis diagnosis = diagnoseExamHeader(line);
+  composeExamHeader(diagnosis.Values);
+  if (diagnosis.Faults.empty() && !headerTaken && line.size() < 1023)
+    __builtin_trap();
 
   clearQuestionStore();
   State.LineNumber = 0;

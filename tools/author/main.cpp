@@ -9,11 +9,13 @@ const char* const Usage =
     "usage: veritor-author COMMAND [options]\n"
     "\n"
     "commands:\n"
+    "  new    write an exam text to start from, every kind of line explained\n"
     "  make   encipher a plain exam text into an .exm file\n"
     "  show   print what an .exm file holds (needs its password)\n"
     "  read   decipher, check and print a completed .xmc file\n"
     "\n"
-    "'veritor-author COMMAND --help' describes a command's options.\n";
+    "'veritor-author COMMAND --help' describes a command's options;\n"
+    "docs/writing-exams.md is the guide to writing an exam.\n";
 
 }  // namespace
 
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
     return argc < 2 ? 2 : 0;
   }
   const char* command = argv[1];
+  if (strcmp(command, "new") == 0)
+    return authorNew(argc - 2, argv + 2);
   if (strcmp(command, "make") == 0)
     return authorMake(argc - 2, argv + 2);
   if (strcmp(command, "show") == 0)
