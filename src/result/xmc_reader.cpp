@@ -228,6 +228,7 @@ class Reader {
 
   bool checkLog(size_t logFileOffset) {
     const std::string& log = r_.Log;
+    std::string pendingHeading;
     auto fileOffset = [&](size_t at) { return logFileOffset + 2 * at; };
     size_t stampEnd = log.find("\n\n");
     size_t tickAt = log.find("(tck:");
@@ -250,6 +251,10 @@ class Reader {
           return fail(fileOffset(at), record == std::string::npos && heading
                                           ? "the file is cut off after a sub-question heading"
                                           : "a session record is damaged");
+        size_t textAt = log.find(". ", at);
+        size_t lineEnd = log.find('\n', at);
+        if (textAt != std::string::npos && textAt < lineEnd)
+          pendingHeading = log.substr(textAt + 2, lineEnd - textAt - 2);
         at = record;
       }
       XmcEvent event;
@@ -284,8 +289,15 @@ class Reader {
         event.What = XmcEvent::Question;
         event.Label = log.substr(body + 1, open - body - 1);
         size_t textStart = log.find(") ", open);
-        if (textStart != std::string::npos && textStart < lineEnd)
+        if (textStart != std::string::npos && textStart < lineEnd) {
           event.FirstLine = log.substr(textStart + 2, lineEnd - textStart - 2);
+          size_t unit = log.find(" pt", open);
+          if (unit != std::string::npos && unit < textStart)
+            event.Points = log.substr(open + 2, unit - open - 2);
+        }
+        if (event.Label.size() > 3 && event.Label.back() == '.' &&
+            event.Label[event.Label.size() - 3] == '.')
+          event.Heading = pendingHeading;
         size_t next = nextRecord(log, lineEnd + 1);
         if (next == std::string::npos) {
           // The last record of a cut session: its text ends with a line feed.

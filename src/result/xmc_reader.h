@@ -14,6 +14,8 @@ struct XmcEvent {
   uint32_t Tick = 0;
   std::string Label;  // "03." or "03.b." for a question; the answer or the command otherwise
   std::string FirstLine;  // a question's first line of text
+  std::string Heading;    // a sub-question's: the first line of its question's text
+  std::string Points;     // a question's points as written, "  1.0" (empty otherwise)
 };
 
 // How far the reading got; a file that stops early stops at one of these.

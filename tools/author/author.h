@@ -5,3 +5,4 @@
 int authorMake(int argc, char** argv);
 int authorShow(int argc, char** argv);
 int authorRead(int argc, char** argv);
+int authorReport(int argc, char** argv);
