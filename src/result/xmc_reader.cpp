@@ -374,7 +374,7 @@ XmcReading readXmc(const std::string& bytes) {
   return Reader(bytes).run();
 }
 
-std::string xmcTranscript(const XmcReading& r) {
+std::string xmcTranscript(const XmcReading& r, const std::string* summary) {
   std::string out = r.ExamLine + r.NameLine;
   if (r.Reached >= XmcSection::Log) {
     out += "START:\n";
@@ -386,7 +386,7 @@ std::string xmcTranscript(const XmcReading& r) {
     out += "\n" + r.Log;
   }
   if (r.Reached >= XmcSection::Summary)
-    out += "\n\n" + r.Summary;
+    out += "\n\n" + (summary ? *summary : r.Summary);
   if (r.Reached >= XmcSection::Closing)
     out += "\n\n" + r.Closing;
   if (r.Reached >= XmcSection::Echo)

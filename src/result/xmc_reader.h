@@ -47,7 +47,8 @@ struct XmcReading {
 // ProblemOffset say where and why it stops.
 XmcReading readXmc(const std::string& bytes);
 
-// The whole file as text: plain parts and deciphered runs in file order.
-std::string xmcTranscript(const XmcReading& reading);
+// The whole file as text: plain parts and deciphered runs in file order; summary, when
+// given, stands for the answer summary as deciphered.
+std::string xmcTranscript(const XmcReading& reading, const std::string* summary = nullptr);
 // Per presented question: when it was shown and how long until its answer was confirmed.
 std::string xmcTimeline(const XmcReading& reading);

@@ -5,6 +5,7 @@
 
 #include "author.h"
 #include "author_support.h"
+#include "result/xmc_analysis.h"
 #include "result/xmc_reader.h"
 
 namespace {
@@ -21,7 +22,11 @@ const char* const ReadUsage =
     "                 until its answer was confirmed, instead of the whole text\n"
     "\n"
     "Exit status: 0 for a whole, sound file; 1 when the file is damaged or cut off (what\n"
-    "could be read is printed, and where it stops); 2 for a usage or file error.\n";
+    "could be read is printed, and where it stops); 2 for a usage or file error.\n"
+    "\n"
+    "The answer summary numbers the answers in the order they were asked; beside each\n"
+    "order number stands the question's number in the exam text, \"(exam 4.a)\". The last\n"
+    "line tells how the session ended and how late or early it was.\n";
 
 const char* sectionName(XmcSection section) {
   switch (section) {
@@ -81,10 +86,14 @@ int authorRead(int argc, char** argv) {
     return 2;
   }
   XmcReading reading = readXmc(bytes);
-  std::string text = timeline ? xmcTimeline(reading) : xmcTranscript(reading);
+  XmcAnalysis analysis = analyzeXmc(reading);
+  std::string summary = xmcNumberedSummary(reading, analysis);
+  std::string text = timeline ? xmcTimeline(reading) : xmcTranscript(reading, &summary);
+  if (!text.empty() && text.back() != '\n')
+    text += '\n';
+  if (reading.Reached >= XmcSection::Log)
+    text += "\n" + xmcEndLine(analysis);
   fwrite(text.data(), 1, text.size(), stdout);
-  if (!timeline && !text.empty() && text.back() != '\n')
-    fputc('\n', stdout);
   fflush(stdout);
 
   if (reading.ok()) {
