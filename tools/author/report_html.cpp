@@ -41,7 +41,7 @@ const char* verdictClass(XmcVerdictKind kind) {
 
 const char* const Style =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
-    "table{border-collapse:collapse;margin-bottom:1.5em}"
+    "table{border-collapse:collapse;margin-bottom:1.5em;font-size:.85em}"
     "th,td{border:1px solid #bbb;padding:.25em .5em;text-align:left;vertical-align:top}"
     "th{background:#eee}"
     "td.answer{white-space:pre-wrap;font-family:monospace}"
@@ -61,7 +61,11 @@ void classTable(std::string* page, const std::vector<ReportRow>& rows) {
   for (const ReportRow& row : rows) {
     std::vector<std::string> cells = reportCells(row);
     *page += std::string("<tr class=\"") + verdictClass(row.Verdict.Kind) + "\">";
-    for (int c = 0; c < ReportColumnCount; ++c) {
+    // The file's own name keeps the table narrow; its path is in the tooltip.
+    size_t slash = cells[0].find_last_of('/');
+    *page += "<td title=\"" + escaped(cells[0]) + "\">" +
+             escaped(slash == std::string::npos ? cells[0] : cells[0].substr(slash + 1)) + "</td>";
+    for (int c = 1; c < ReportColumnCount; ++c) {
       const char* cls = c == 12 ? " class=\"verdict\"" : c == 13 ? " class=\"note\"" : "";
       *page += std::string("<td") + cls + ">" + escaped(cells[c]) + "</td>";
     }
@@ -101,6 +105,8 @@ void timePlot(std::string* page, const std::vector<ReportRow>& rows) {
     int y = static_cast<int>(i) * rowHeight + 4;
     uint64_t allowance = uint64_t{a.TimeLimitMinutes} * 60;
     const char* colour = !a.Finished ? "#c90" : a.LateSeconds > 0 ? "#c33" : "#393";
+    if (timed[i]->Verdict.Kind != XmcVerdictKind::Genuine && a.Finished)
+      colour = "#999";
     std::string used = formatDuration(a.UsedSeconds) + (a.Finished ? "" : "+");
     *page += "<text x=\"" + std::to_string(labelWidth - 6) + "\" y=\"" + std::to_string(y + 14) +
              "\" text-anchor=\"end\">" + escaped(a.StudentName.empty() ? timed[i]->Path : a.StudentName) +
@@ -117,8 +123,8 @@ void timePlot(std::string* page, const std::vector<ReportRow>& rows) {
     *page += text;
   }
   snprintf(text, sizeof text,
-           "<text x=\"%d\" y=\"%d\">bar: time used (green in time, red late, amber cut short); "
-           "dashed line: the allowance</text>\n</svg>\n",
+           "<text x=\"%d\" y=\"%d\">bar: time used (green in time, red late, amber without a "
+           "finish stamp, grey not genuine); dashed line: the allowance</text>\n</svg>\n",
            labelWidth, height - 6);
   *page += text;
 }
@@ -133,7 +139,7 @@ void answersByQuestion(std::string* page, const std::vector<ReportRow>& rows) {
     if (!q.Points.empty())
       *page += " (" + escaped(q.Points) + " pts)";
     *page += "</h3>\n<p class=\"text\">" + escaped(q.FirstLine) + "</p>\n";
-    *page += "<table>\n<tr><th>student</th><th>identifier</th><th>answer</th></tr>\n";
+    *page += "<table>\n<tr><th>student</th><th>identifier</th><th>answer</th><th>verdict</th></tr>\n";
     for (const ReportRow& row : rows) {
       if (!row.Analysis.HasName)
         continue;
@@ -141,11 +147,12 @@ void answersByQuestion(std::string* page, const std::vector<ReportRow>& rows) {
       bool presented = false;
       for (const XmcEntry& e : row.Analysis.Entries)
         presented = presented || (e.Presented && e.ExamNumber == q.Number);
-      *page += "<tr><td>" + escaped(row.Analysis.StudentName) + "</td><td>" +
-               escaped(row.Analysis.StudentId) + "</td>";
+      *page += std::string("<tr class=\"") + verdictClass(row.Verdict.Kind) + "\"><td>" +
+               escaped(row.Analysis.StudentName) + "</td><td>" + escaped(row.Analysis.StudentId) +
+               "</td>";
       *page += presented ? "<td class=\"answer\">" + escaped(answer) + "</td>"
                          : std::string("<td class=\"none\">not presented</td>");
-      *page += "</tr>\n";
+      *page += "<td class=\"verdict\">" + escaped(row.Verdict.Text) + "</td></tr>\n";
     }
     *page += "</table>\n";
   }

@@ -30,7 +30,9 @@ std::vector<std::string> reportCells(const ReportRow& row) {
       cells[7] = xmcLateText(a);
     cells[8] = std::to_string(a.Answered) + " of " + std::to_string(a.Presented);
     cells[9] = std::to_string(a.SkipsUsed);
-    cells[10] = xmcEndText(a);
+    // A damaged file that stops early may have gone on: how it ended is not known.
+    if (a.Finished || row.Verdict.Kind != XmcVerdictKind::Damaged)
+      cells[10] = xmcEndText(a);
   }
   if (a.HasExamCount)
     cells[11] = std::to_string(a.ExamCount);
