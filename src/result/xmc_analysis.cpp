@@ -393,21 +393,6 @@ XmcKeyMatch checkResultKey(const XmcReading& reading, const std::string& student
 
 namespace {
 
-const char* sectionText(XmcSection section) {
-  switch (section) {
-    case XmcSection::ExamLine: return "the exam line";
-    case XmcSection::NameLine: return "the name line";
-    case XmcSection::KeyStart: return "the key start";
-    case XmcSection::Log: return "the session records";
-    case XmcSection::Summary: return "the answer summary";
-    case XmcSection::Closing: return "the complete mark and finish stamp";
-    case XmcSection::Saving: return "the saving mark";
-    case XmcSection::Echo: return "the echo of the exam";
-    case XmcSection::End: return "the end";
-  }
-  return "?";
-}
-
 XmcVerdict verdict(XmcVerdictKind kind, const std::string& text) {
   return XmcVerdict{kind, text};
 }
@@ -421,7 +406,7 @@ XmcVerdict judgeXmc(const std::string& bytes, const XmcReading& r, const XmcAnal
   if (r.Reached == XmcSection::ExamLine && r.ProblemOffset == 0)
     return verdict(XmcVerdictKind::Damaged, "damaged: not a completed-exam (XMC) file");
   char where[160];
-  snprintf(where, sizeof where, " (byte %zu, in %s)", r.ProblemOffset, sectionText(r.Reached));
+  snprintf(where, sizeof where, " (byte %zu, in %s)", r.ProblemOffset, xmcSectionName(r.Reached));
   XmcKeyMatch key = checkResultKey(r, a.StudentId, password);
   bool stampRead = r.Reached > XmcSection::Log || a.HasStart;
   if (key == XmcKeyMatch::Differs && stampRead)
@@ -435,7 +420,7 @@ XmcVerdict judgeXmc(const std::string& bytes, const XmcReading& r, const XmcAnal
     return verdict(XmcVerdictKind::Damaged, "damaged: " + a.Mismatch);
   if (!r.ok())
     return verdict(XmcVerdictKind::CutShort,
-                   std::string("cut short: the file ends in ") + sectionText(r.Reached));
+                   std::string("cut short: the file ends in ") + xmcSectionName(r.Reached));
   return verdict(XmcVerdictKind::Genuine, "genuine and whole");
 }
 

@@ -370,6 +370,21 @@ class Reader {
 
 }  // namespace
 
+const char* xmcSectionName(XmcSection section) {
+  switch (section) {
+    case XmcSection::ExamLine: return "the exam line";
+    case XmcSection::NameLine: return "the name line";
+    case XmcSection::KeyStart: return "the key start";
+    case XmcSection::Log: return "the session records";
+    case XmcSection::Summary: return "the answer summary";
+    case XmcSection::Closing: return "the complete mark and finish stamp";
+    case XmcSection::Saving: return "the saving mark";
+    case XmcSection::Echo: return "the echo of the exam";
+    case XmcSection::End: return "the end";
+  }
+  return "?";
+}
+
 XmcReading readXmc(const std::string& bytes) {
   return Reader(bytes).run();
 }

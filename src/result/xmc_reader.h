@@ -42,6 +42,9 @@ struct XmcReading {
   bool ok() const { return Problem.empty(); }
 };
 
+// "the session records", "the echo of the exam": where a reading stopped, for messages.
+const char* xmcSectionName(XmcSection section);
+
 // Reads the bytes of a completed-exam file with the key data in State (KeyData,
 // KeyLength). A damaged or cut-off file is read as far as it goes; Problem and
 // ProblemOffset say where and why it stops.

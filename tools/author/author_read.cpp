@@ -28,21 +28,6 @@ const char* const ReadUsage =
     "order number stands the question's number in the exam text, \"(exam 4.a)\". The last\n"
     "line tells how the session ended and how late or early it was.\n";
 
-const char* sectionName(XmcSection section) {
-  switch (section) {
-    case XmcSection::ExamLine: return "the exam line";
-    case XmcSection::NameLine: return "the name line";
-    case XmcSection::KeyStart: return "the key start";
-    case XmcSection::Log: return "the session records";
-    case XmcSection::Summary: return "the answer summary";
-    case XmcSection::Closing: return "the complete mark and finish stamp";
-    case XmcSection::Saving: return "the saving mark";
-    case XmcSection::Echo: return "the echo of the exam";
-    case XmcSection::End: return "the end";
-  }
-  return "?";
-}
-
 }  // namespace
 
 int authorRead(int argc, char** argv) {
@@ -102,6 +87,6 @@ int authorRead(int argc, char** argv) {
     return 0;
   }
   fprintf(stderr, "veritor-author read: %s: stops at byte %zu, in %s: %s\n", xmcPath,
-          reading.ProblemOffset, sectionName(reading.Reached), reading.Problem.c_str());
+          reading.ProblemOffset, xmcSectionName(reading.Reached), reading.Problem.c_str());
   return 1;
 }

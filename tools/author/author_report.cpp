@@ -152,6 +152,8 @@ std::string lowered(const std::string& text) {
   return out;
 }
 
+std::string forTerminal(const std::string& text);
+
 void readRow(ReportRow* row, const std::string& password) {
   std::string bytes, reason;
   if (!readCompletedFile(row->Path, &bytes, &reason)) {
@@ -203,6 +205,23 @@ void numberCutFiles(std::vector<ReportRow>* rows) {
       }
     }
   }
+}
+
+// The answers sheet and the page put answers under the exam's question numbers: files of
+// two exams would share columns that mean different questions.
+void warnOfMixedExams(const std::vector<ReportRow>& rows) {
+  std::vector<std::string> exams;
+  for (const ReportRow& row : rows) {
+    const XmcAnalysis& a = row.Analysis;
+    std::string exam = a.Semester + " " + a.CourseNumber + " " + a.ExamName;
+    if (a.HasExamLine && std::find(exams.begin(), exams.end(), exam) == exams.end())
+      exams.push_back(exam);
+  }
+  if (exams.size() > 1)
+    fprintf(stderr,
+            "veritor-author report: the files are of %zu different exams (%s and %s); the "
+            "answers sheet and the page number their questions alike\n",
+            exams.size(), forTerminal(exams[0]).c_str(), forTerminal(exams[1]).c_str());
 }
 
 // By student name, then identifier; files that name no student last, by path.
@@ -332,6 +351,7 @@ int authorReport(int argc, char** argv) {
 
   numberCutFiles(&rows);
   addNotes(&rows);
+  warnOfMixedExams(rows);
   std::stable_sort(rows.begin(), rows.end(), rowBefore);
   printTable(rows);
   fflush(stdout);
