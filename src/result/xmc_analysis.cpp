@@ -214,6 +214,19 @@ void readEntries(const XmcReading& r, XmcAnalysis* a) {
     entry->HasAnswer = true;
   }
 
+  // The echo holds every answer once more, as " &ANSWER" (three blanks for a part).
+  if (r.Reached == XmcSection::End) {
+    for (const XmcEntry& e : a->Entries) {
+      if (!e.HasAnswer || !a->Mismatch.empty())
+        continue;
+      bool part = e.Label.size() > 3 && e.Label[e.Label.size() - 3] == '.';
+      std::string mark = e.Answer.empty() || (e.Answer[0] != '&' && e.Answer[0] != '!') ? "&" : "";
+      std::string line = std::string(part ? "\n   " : "\n ") + mark + e.Answer + "\n";
+      if (r.Echo.find(line) == std::string::npos)
+        a->Mismatch = "the echo's answer to " + e.Label + " differs from the summary's";
+    }
+  }
+
   for (XmcEntry& e : a->Entries) {
     if (e.Presented)
       ++a->Presented;

@@ -106,8 +106,11 @@ class Reader {
     if (!startsWith(r_.Echo, 0, "\n\nQUESTIONS:  ("))
       return stop(runStart, "the echo does not begin with the QUESTIONS line (the key stream "
                             "does not continue here)");
-    if (!echoWhole())
+    if (!echoEndsWhole())
       return stop(runStart + 2 * r_.Echo.size(), "the echo of the exam is cut off");
+    if (!echoHoldsPresented())
+      return stop(runStart, "the echo of the exam lacks a question the session presented (cut "
+                            "off between two questions, or changed)");
     if (pos_ != f_.size())
       return stop(pos_, "unexpected bytes after the echo of the exam");
     r_.Reached = XmcSection::End;
@@ -313,14 +316,11 @@ class Reader {
   }
 
   // The echo runs to the end of the file without an end mark, so a cut between two of
-  // its records is found from its content: every question the session presented is in
-  // it, every pool is closed, and it ends with an empty line. (A cut right after a
+  // its records is found from its content: every pool is closed, it ends with an empty
+  // line, and every question the session presented is in it. (A cut right after a
   // question that was never presented cannot be seen.)
-  bool echoWhole() {
+  bool echoEndsWhole() {
     const std::string& e = r_.Echo;
-    for (const XmcEvent& event : r_.Events)
-      if (event.What == XmcEvent::Question && e.find(event.FirstLine) == std::string::npos)
-        return false;
     size_t opened = 0, closed = 0;
     for (size_t p = e.find("***** OPEN POOL *****"); p != std::string::npos;
          p = e.find("***** OPEN POOL *****", p + 1))
@@ -329,6 +329,13 @@ class Reader {
          p = e.find("***** CLOSE POOL *****", p + 1))
       ++closed;
     return opened == closed && e.size() >= 2 && e.compare(e.size() - 2, 2, "\n\n") == 0;
+  }
+
+  bool echoHoldsPresented() {
+    for (const XmcEvent& event : r_.Events)
+      if (event.What == XmcEvent::Question && r_.Echo.find(event.FirstLine) == std::string::npos)
+        return false;
+    return true;
   }
 
   bool checkSummary(size_t runStart) {

@@ -135,6 +135,20 @@ TEST_F(XmcAnalysisTest, VerdictsOnCutChangedAndForeignFiles) {
             "damaged: the summary's answer to 01. differs from the answer confirmed in the session "
             "records");
 
+  // The echo holds each question and answer once more: a change there shows too.
+  size_t echoStart = whole.rfind("\r\n\r\n") + 4;
+  auto changeEcho = [&](const std::string& text) {
+    std::string changedEcho = whole;
+    size_t at = echoStart + 2 * reading.Echo.find(text);
+    changedEcho[at] = changedEcho[at] == 'A' ? 'B' : 'A';
+    return verdictOf(changedEcho).Text;
+  };
+  EXPECT_EQ(changeEcho("one\n"), "damaged: the echo's answer to 01. differs from the summary's");
+  EXPECT_EQ(changeEcho("First?"),
+            "damaged: the echo of the exam lacks a question the session presented (cut off "
+            "between two questions, or changed) (byte " + std::to_string(echoStart) +
+                ", in the echo of the exam)");
+
   // Another student's name on the plain name line: the stamps still carry the first.
   std::string renamed = whole;
   renamed.replace(renamed.find("Ada Lovelace"), 12, "Bob Lovelace");
