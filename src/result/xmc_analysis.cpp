@@ -1,5 +1,6 @@
 #include "result/xmc_analysis.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +28,7 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// The text between before and after, searched from *at; moves *at past after.
+// The text from *at up to the next after; moves *at past that after.
 bool takeBetween(const std::string& text, size_t* at, const char* after, std::string* out) {
   size_t end = text.find(after, *at);
   if (end == std::string::npos)
@@ -155,25 +156,60 @@ XmcEntry* entryFor(std::vector<XmcEntry>* entries, const std::string& label) {
   return &entries->back();
 }
 
+// "Ques# %d.    ==> %s" or "SubQ# %d.%c. --> %s".
+struct SummaryLine {
+  int Number = 0;
+  char Letter = 0;
+  size_t LabelEnd = 0;  // just past "%d." or "%d.%c."
+  size_t AnswerAt = 0;
+};
+
+bool readSummaryLine(const std::string& line, SummaryLine* out) {
+  bool part = line.compare(0, 6, "SubQ# ") == 0;
+  if (!part && line.compare(0, 6, "Ques# ") != 0)
+    return false;
+  size_t at = 6;
+  while (at < line.size() && isDigit(line[at]) && at < 12)
+    out->Number = out->Number * 10 + (line[at++] - '0');
+  if (at == 6 || line.compare(at, 1, ".") != 0)
+    return false;
+  ++at;
+  if (part) {
+    if (at + 1 >= line.size() || line[at + 1] != '.')
+      return false;
+    out->Letter = line[at];
+    at += 2;
+  }
+  const char* arrow = part ? " --> " : "    ==> ";
+  if (line.compare(at, strlen(arrow), arrow) != 0)
+    return false;
+  out->LabelEnd = at;
+  out->AnswerAt = at + strlen(arrow);
+  return true;
+}
+
 // Questions and answers in the order of the session records.
 void readEntries(const XmcReading& r, XmcAnalysis* a) {
-  XmcEntry* current = nullptr;
+  // An answer belongs to the question presented last; entries grow, so keep its index.
+  size_t current = SIZE_MAX;
   std::map<std::string, std::string> confirmed;
   for (const XmcEvent& e : r.Events) {
     switch (e.What) {
-      case XmcEvent::Question:
-        current = entryFor(&a->Entries, e.Label);
-        current->Presented = true;
-        current->Text = e.FirstLine;
-        current->Heading = e.Heading;
-        current->Points = trimmedPoints(e.Points);
+      case XmcEvent::Question: {
+        XmcEntry* entry = entryFor(&a->Entries, e.Label);
+        entry->Presented = true;
+        entry->Text = e.FirstLine;
+        entry->Heading = e.Heading;
+        entry->Points = trimmedPoints(e.Points);
+        current = static_cast<size_t>(entry - a->Entries.data());
         break;
+      }
       case XmcEvent::Confirmed:
-        if (!current)
+        if (current == SIZE_MAX)
           break;
-        current->Answer = e.Label;
-        current->HasAnswer = true;
-        confirmed[current->Label] = e.Label;
+        a->Entries[current].Answer = e.Label;
+        a->Entries[current].HasAnswer = true;
+        confirmed[a->Entries[current].Label] = e.Label;
         if (equalsIgnoringCase(e.Label, "#skip"))
           ++a->SkipsUsed;
         break;
@@ -194,18 +230,11 @@ void readEntries(const XmcReading& r, XmcAnalysis* a) {
       break;
     std::string line = s.substr(at, end - at);
     at = end + 1;
-    int number = atoi(line.c_str() + 6);
-    size_t dot = line.find('.', 6);
-    if (dot == std::string::npos || number <= 0)
+    SummaryLine parsed;
+    if (!readSummaryLine(line, &parsed))
       continue;
-    char letter = 0;
-    size_t arrow = line.find(line[0] == 'S' ? " --> " : " ==> ", dot);
-    if (line[0] == 'S' && dot + 2 < line.size())
-      letter = line[dot + 1];
-    if (arrow == std::string::npos)
-      continue;
-    XmcEntry* entry = entryFor(&a->Entries, labelFor(number, letter));
-    std::string answer = line.substr(arrow + 5);
+    XmcEntry* entry = entryFor(&a->Entries, labelFor(parsed.Number, parsed.Letter));
+    std::string answer = line.substr(parsed.AnswerAt);
     auto was = confirmed.find(entry->Label);
     if (was != confirmed.end() && was->second != answer && a->Mismatch.empty())
       a->Mismatch = "the summary's answer to " + entry->Label +
@@ -497,16 +526,14 @@ std::string xmcNumberedSummary(const XmcReading& r, const XmcAnalysis& a) {
       end = s.size();
     std::string line = s.substr(at, end - at);
     at = end + 1;
-    size_t arrow = line.find(line[0] == 'S' ? " --> " : "    ==> ");
-    int number = atoi(line.c_str() + 6);
-    char letter = line[0] == 'S' && line.find('.') + 1 < line.size() ? line[line.find('.') + 1] : 0;
-    std::string examNumber;
-    for (const XmcEntry& e : a.Entries)
-      if (e.Label == labelFor(number, letter))
-        examNumber = e.ExamNumber;
-    if (arrow != std::string::npos && !examNumber.empty())
-      line.insert(arrow, " (exam " + examNumber + ")");
-    out += line + "\n";
+    SummaryLine parsed;
+    if (readSummaryLine(line, &parsed)) {
+      std::string label = labelFor(parsed.Number, parsed.Letter);
+      for (const XmcEntry& e : a.Entries)
+        if (e.Label == label && !e.ExamNumber.empty())
+          line.insert(parsed.LabelEnd, " (exam " + e.ExamNumber + ")");
+    }
+    out += line + (end < s.size() ? "\n" : "");
   }
   return out;
 }
