@@ -335,8 +335,8 @@ void readEcho(const std::string& echo, std::vector<XmcExamQuestion>* questions) 
       slot = slot * 10 + static_cast<unsigned>(echo[p++] - '0');
     if (p > digits && echo.compare(p, 1, ".") == 0) {
       ++p;
-      // Slot numbers rise through the echo: a line of question text that looks like a
-      // question line does not.
+      // Only question lines begin with a digit: answer lines begin with a blank, choices
+      // with their letter, and continuation lines keep their '\'. Slot numbers rise.
       if (!sub && echo.compare(p, 1, " ") == 0 && slot > lastSlot) {
         closeQuestion();
         ++p;
