@@ -1,6 +1,8 @@
-# The exam text fuzz target (libFuzzer), off by default: it needs clang.
-#   scripts/fuzz.sh SECONDS   configures build-fuzz with ASan and UBSan and runs it.
-option(VERITOR_FUZZ "Build the exam text fuzz target (clang with libFuzzer)" OFF)
+# The fuzz targets (libFuzzer), off by default: they need clang.
+#   exam_text_fuzz    the exam header and body parsers
+#   xmc_reader_fuzz   the completed-file reader and its analysis
+#   scripts/fuzz.sh SECONDS [TARGET]   configures build-fuzz with ASan and UBSan and runs one.
+option(VERITOR_FUZZ "Build the fuzz targets (clang with libFuzzer)" OFF)
 
 if(VERITOR_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
@@ -8,11 +10,13 @@ if(VERITOR_FUZZ)
   endif()
   # Coverage feedback from the code under test; the fuzzer's own main comes with the target.
   target_compile_options(veritor_core PRIVATE -fsanitize=fuzzer-no-link)
-  add_executable(exam_text_fuzz
-    ${CMAKE_SOURCE_DIR}/tests/fuzz/exam_text_fuzz.cpp
-    ${CMAKE_SOURCE_DIR}/src/platform/scripted/scripted_platform.cpp)
-  target_link_libraries(exam_text_fuzz PRIVATE veritor_core)
-  target_compile_options(exam_text_fuzz PRIVATE -fsanitize=fuzzer)
-  target_link_options(exam_text_fuzz PRIVATE -fsanitize=fuzzer)
-  set_target_properties(exam_text_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  foreach(target exam_text_fuzz xmc_reader_fuzz)
+    add_executable(${target}
+      ${CMAKE_SOURCE_DIR}/tests/fuzz/${target}.cpp
+      ${CMAKE_SOURCE_DIR}/src/platform/scripted/scripted_platform.cpp)
+    target_link_libraries(${target} PRIVATE veritor_core)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  endforeach()
 endif()

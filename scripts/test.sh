@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Veritor and runs the whole test suite: once built with
 # AddressSanitizer and UndefinedBehaviorSanitizer, once with ThreadSanitizer, and then the
-# exam-text fuzzer for a minute. Any failure or sanitizer finding fails the run.
+# exam-text fuzzer for a minute and the completed-file reader's for half a minute. Any
+# failure or sanitizer finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
 fuzz_seconds=${VERITOR_FUZZ_SECONDS:-60}
+xmc_fuzz_seconds=${VERITOR_XMC_FUZZ_SECONDS:-30}
 
 passed=0
 run_suite() {
@@ -33,6 +35,10 @@ run_suite build-tsan thread
 if [ "$fuzz_seconds" -gt 0 ] && [ -x scripts/fuzz.sh ]; then
   echo "== Fuzzing the exam header and body parser for $fuzz_seconds s"
   scripts/fuzz.sh "$fuzz_seconds"
+fi
+if [ "$xmc_fuzz_seconds" -gt 0 ] && [ -x scripts/fuzz.sh ]; then
+  echo "== Fuzzing the completed-file reader for $xmc_fuzz_seconds s"
+  scripts/fuzz.sh "$xmc_fuzz_seconds" xmc_reader
 fi
 echo "== All tests passed"
 echo "$passed passed, 0 failed"

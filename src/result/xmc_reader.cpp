@@ -106,8 +106,11 @@ class Reader {
     if (!startsWith(r_.Echo, 0, "\n\nQUESTIONS:  ("))
       return stop(runStart, "the echo does not begin with the QUESTIONS line (the key stream "
                             "does not continue here)");
-    if (!echoWhole())
+    if (!echoEndsWhole())
       return stop(runStart + 2 * r_.Echo.size(), "the echo of the exam is cut off");
+    if (!echoHoldsPresented())
+      return stop(runStart, "the echo of the exam lacks a question the session presented (cut "
+                            "off between two questions, or changed)");
     if (pos_ != f_.size())
       return stop(pos_, "unexpected bytes after the echo of the exam");
     r_.Reached = XmcSection::End;
@@ -228,6 +231,7 @@ class Reader {
 
   bool checkLog(size_t logFileOffset) {
     const std::string& log = r_.Log;
+    std::string pendingHeading;
     auto fileOffset = [&](size_t at) { return logFileOffset + 2 * at; };
     size_t stampEnd = log.find("\n\n");
     size_t tickAt = log.find("(tck:");
@@ -250,6 +254,10 @@ class Reader {
           return fail(fileOffset(at), record == std::string::npos && heading
                                           ? "the file is cut off after a sub-question heading"
                                           : "a session record is damaged");
+        size_t textAt = log.find(". ", at);
+        size_t lineEnd = log.find('\n', at);
+        if (textAt != std::string::npos && textAt < lineEnd)
+          pendingHeading = log.substr(textAt + 2, lineEnd - textAt - 2);
         at = record;
       }
       XmcEvent event;
@@ -284,8 +292,15 @@ class Reader {
         event.What = XmcEvent::Question;
         event.Label = log.substr(body + 1, open - body - 1);
         size_t textStart = log.find(") ", open);
-        if (textStart != std::string::npos && textStart < lineEnd)
+        if (textStart != std::string::npos && textStart < lineEnd) {
           event.FirstLine = log.substr(textStart + 2, lineEnd - textStart - 2);
+          size_t unit = log.find(" pt", open);
+          if (unit != std::string::npos && unit < textStart)
+            event.Points = log.substr(open + 2, unit - open - 2);
+        }
+        if (event.Label.size() > 3 && event.Label.back() == '.' &&
+            event.Label[event.Label.size() - 3] == '.')
+          event.Heading = pendingHeading;
         size_t next = nextRecord(log, lineEnd + 1);
         if (next == std::string::npos) {
           // The last record of a cut session: its text ends with a line feed.
@@ -301,14 +316,11 @@ class Reader {
   }
 
   // The echo runs to the end of the file without an end mark, so a cut between two of
-  // its records is found from its content: every question the session presented is in
-  // it, every pool is closed, and it ends with an empty line. (A cut right after a
+  // its records is found from its content: every pool is closed, it ends with an empty
+  // line, and every question the session presented is in it. (A cut right after a
   // question that was never presented cannot be seen.)
-  bool echoWhole() {
+  bool echoEndsWhole() {
     const std::string& e = r_.Echo;
-    for (const XmcEvent& event : r_.Events)
-      if (event.What == XmcEvent::Question && e.find(event.FirstLine) == std::string::npos)
-        return false;
     size_t opened = 0, closed = 0;
     for (size_t p = e.find("***** OPEN POOL *****"); p != std::string::npos;
          p = e.find("***** OPEN POOL *****", p + 1))
@@ -317,6 +329,13 @@ class Reader {
          p = e.find("***** CLOSE POOL *****", p + 1))
       ++closed;
     return opened == closed && e.size() >= 2 && e.compare(e.size() - 2, 2, "\n\n") == 0;
+  }
+
+  bool echoHoldsPresented() {
+    for (const XmcEvent& event : r_.Events)
+      if (event.What == XmcEvent::Question && r_.Echo.find(event.FirstLine) == std::string::npos)
+        return false;
+    return true;
   }
 
   bool checkSummary(size_t runStart) {
@@ -358,11 +377,26 @@ class Reader {
 
 }  // namespace
 
+const char* xmcSectionName(XmcSection section) {
+  switch (section) {
+    case XmcSection::ExamLine: return "the exam line";
+    case XmcSection::NameLine: return "the name line";
+    case XmcSection::KeyStart: return "the key start";
+    case XmcSection::Log: return "the session records";
+    case XmcSection::Summary: return "the answer summary";
+    case XmcSection::Closing: return "the complete mark and finish stamp";
+    case XmcSection::Saving: return "the saving mark";
+    case XmcSection::Echo: return "the echo of the exam";
+    case XmcSection::End: return "the end";
+  }
+  return "?";
+}
+
 XmcReading readXmc(const std::string& bytes) {
   return Reader(bytes).run();
 }
 
-std::string xmcTranscript(const XmcReading& r) {
+std::string xmcTranscript(const XmcReading& r, const std::string* summary) {
   std::string out = r.ExamLine + r.NameLine;
   if (r.Reached >= XmcSection::Log) {
     out += "START:\n";
@@ -374,7 +408,7 @@ std::string xmcTranscript(const XmcReading& r) {
     out += "\n" + r.Log;
   }
   if (r.Reached >= XmcSection::Summary)
-    out += "\n\n" + r.Summary;
+    out += "\n\n" + (summary ? *summary : r.Summary);
   if (r.Reached >= XmcSection::Closing)
     out += "\n\n" + r.Closing;
   if (r.Reached >= XmcSection::Echo)

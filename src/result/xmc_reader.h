@@ -14,6 +14,8 @@ struct XmcEvent {
   uint32_t Tick = 0;
   std::string Label;  // "03." or "03.b." for a question; the answer or the command otherwise
   std::string FirstLine;  // a question's first line of text
+  std::string Heading;    // a sub-question's: the first line of its question's text
+  std::string Points;     // a question's points as written, "  1.0" (empty otherwise)
 };
 
 // How far the reading got; a file that stops early stops at one of these.
@@ -40,12 +42,16 @@ struct XmcReading {
   bool ok() const { return Problem.empty(); }
 };
 
+// "the session records", "the echo of the exam": where a reading stopped, for messages.
+const char* xmcSectionName(XmcSection section);
+
 // Reads the bytes of a completed-exam file with the key data in State (KeyData,
 // KeyLength). A damaged or cut-off file is read as far as it goes; Problem and
 // ProblemOffset say where and why it stops.
 XmcReading readXmc(const std::string& bytes);
 
-// The whole file as text: plain parts and deciphered runs in file order.
-std::string xmcTranscript(const XmcReading& reading);
+// The whole file as text: plain parts and deciphered runs in file order; summary, when
+// given, stands for the answer summary as deciphered.
+std::string xmcTranscript(const XmcReading& reading, const std::string* summary = nullptr);
 // Per presented question: when it was shown and how long until its answer was confirmed.
 std::string xmcTimeline(const XmcReading& reading);

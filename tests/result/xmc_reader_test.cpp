@@ -150,8 +150,15 @@ TEST_F(XmcReaderTest, AuthorToolReadsTheFileAndSaysWhereACutFileStops) {
             "   0:00.000  01.        4.000 s\n"
             "   0:05.000  02.a.      4.500 s\n"
             "   0:10.500  02.b.      exam ended\n"
+            "\nThe session ended with #done as typed, after 0:13 of 1:00:00 allowed: 59:47 left.\n"
             "veritor-author read: " + folder.file("result.xmc") +
                 ": whole and sound: 7 session records, ticks in order\n");
+  // The summary numbers answers in the order asked, with the exam's own number beside.
+  output.clear();
+  EXPECT_EQ(run(folder.file("result.xmc"), &output), 0);
+  EXPECT_NE(output.find("\n\nQues# 1. (exam 1)    ==> one\nSubQ# 2.a. (exam 2.a) --> a\n"),
+            std::string::npos)
+      << output;
 
   // A key file is used as veritor -k uses it: up to the prime below its size, here the
   // 65,537 bytes of the built-in key followed by one more.

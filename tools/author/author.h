@@ -6,3 +6,4 @@ int authorNew(int argc, char** argv);
 int authorMake(int argc, char** argv);
 int authorShow(int argc, char** argv);
 int authorRead(int argc, char** argv);
+int authorReport(int argc, char** argv);

@@ -33,6 +33,21 @@ bool takeOption(int argc, char** argv, int* i, const char* name, std::string* va
 int parseAuthorArguments(const char* command, const char* usage, const char* inputKind,
                          int argc, char** argv, const std::vector<AuthorOption>& options,
                          std::string* input) {
+  std::vector<std::string> inputs;
+  int status = parseAuthorArgumentList(command, usage, inputKind, argc, argv, options, &inputs);
+  if (status != -1)
+    return status;
+  if (inputs.size() > 1) {
+    std::string format = std::string("more than one ") + inputKind + " given ('%s')";
+    return usageError(command, format.c_str(), inputs[1].c_str());
+  }
+  *input = inputs[0];
+  return -1;
+}
+
+int parseAuthorArgumentList(const char* command, const char* usage, const char* inputKind,
+                            int argc, char** argv, const std::vector<AuthorOption>& options,
+                            std::vector<std::string>* inputs) {
   for (int i = 0; i < argc; ++i) {
     const char* name = argv[i];
     if (strcmp(name, "--help") == 0 || strcmp(name, "-h") == 0) {
@@ -56,14 +71,11 @@ int parseAuthorArguments(const char* command, const char* usage, const char* inp
         *taken->Given = true;
     } else if (name[0] == '-' && name[1] != '\0') {
       return usageError(command, "unknown option '%s'", name);
-    } else if (input->empty()) {
-      *input = name;
     } else {
-      std::string format = std::string("more than one ") + inputKind + " given ('%s')";
-      return usageError(command, format.c_str(), name);
+      inputs->push_back(name);
     }
   }
-  if (input->empty()) {
+  if (inputs->empty()) {
     std::string message = std::string("no ") + inputKind + " given";
     return usageError(command, "%s", message.c_str());
   }

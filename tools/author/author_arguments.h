@@ -20,6 +20,11 @@ int parseAuthorArguments(const char* command, const char* usage, const char* inp
                          int argc, char** argv, const std::vector<AuthorOption>& options,
                          std::string* input);
 
+// The same for a command that works on one or more inputs, all of them into *inputs.
+int parseAuthorArgumentList(const char* command, const char* usage, const char* inputKind,
+                            int argc, char** argv, const std::vector<AuthorOption>& options,
+                            std::vector<std::string>* inputs);
+
 // "veritor-author <command>: " and the message, then where the usage is; returns 2, the
 // exit status for wrong usage.
 int usageError(const char* command, const char* format, const char* detail);

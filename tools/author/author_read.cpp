@@ -5,6 +5,7 @@
 
 #include "author.h"
 #include "author_support.h"
+#include "result/xmc_analysis.h"
 #include "result/xmc_reader.h"
 
 namespace {
@@ -21,22 +22,11 @@ const char* const ReadUsage =
     "                 until its answer was confirmed, instead of the whole text\n"
     "\n"
     "Exit status: 0 for a whole, sound file; 1 when the file is damaged or cut off (what\n"
-    "could be read is printed, and where it stops); 2 for a usage or file error.\n";
-
-const char* sectionName(XmcSection section) {
-  switch (section) {
-    case XmcSection::ExamLine: return "the exam line";
-    case XmcSection::NameLine: return "the name line";
-    case XmcSection::KeyStart: return "the key start";
-    case XmcSection::Log: return "the session records";
-    case XmcSection::Summary: return "the answer summary";
-    case XmcSection::Closing: return "the complete mark and finish stamp";
-    case XmcSection::Saving: return "the saving mark";
-    case XmcSection::Echo: return "the echo of the exam";
-    case XmcSection::End: return "the end";
-  }
-  return "?";
-}
+    "could be read is printed, and where it stops); 2 for a usage or file error.\n"
+    "\n"
+    "The answer summary numbers the answers in the order they were asked; beside each\n"
+    "order number stands the question's number in the exam text, \"(exam 4.a)\". The last\n"
+    "line tells how the session ended and how late or early it was.\n";
 
 }  // namespace
 
@@ -81,10 +71,14 @@ int authorRead(int argc, char** argv) {
     return 2;
   }
   XmcReading reading = readXmc(bytes);
-  std::string text = timeline ? xmcTimeline(reading) : xmcTranscript(reading);
+  XmcAnalysis analysis = analyzeXmc(reading);
+  std::string summary = xmcNumberedSummary(reading, analysis);
+  std::string text = timeline ? xmcTimeline(reading) : xmcTranscript(reading, &summary);
+  if (!text.empty() && text.back() != '\n')
+    text += '\n';
+  if (reading.Reached >= XmcSection::Log)
+    text += "\n" + xmcEndLine(analysis);
   fwrite(text.data(), 1, text.size(), stdout);
-  if (!timeline && !text.empty() && text.back() != '\n')
-    fputc('\n', stdout);
   fflush(stdout);
 
   if (reading.ok()) {
@@ -93,6 +87,6 @@ int authorRead(int argc, char** argv) {
     return 0;
   }
   fprintf(stderr, "veritor-author read: %s: stops at byte %zu, in %s: %s\n", xmcPath,
-          reading.ProblemOffset, sectionName(reading.Reached), reading.Problem.c_str());
+          reading.ProblemOffset, xmcSectionName(reading.Reached), reading.Problem.c_str());
   return 1;
 }

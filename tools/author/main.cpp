@@ -13,6 +13,7 @@ const char* const Usage =
     "  make   encipher a plain exam text into an .exm file\n"
     "  show   print what an .exm file holds (needs its password)\n"
     "  read   decipher, check and print a completed .xmc file\n"
+    "  report check a whole class's completed files; table, CSV, answers, page\n"
     "\n"
     "'veritor-author COMMAND --help' describes a command's options;\n"
     "docs/writing-exams.md is the guide to writing an exam.\n";
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     return authorShow(argc - 2, argv + 2);
   if (strcmp(command, "read") == 0)
     return authorRead(argc - 2, argv + 2);
+  if (strcmp(command, "report") == 0)
+    return authorReport(argc - 2, argv + 2);
   fprintf(stderr, "veritor-author: unknown command '%s'\n\n%s", command, Usage);
   return 2;
 }

@@ -50,3 +50,6 @@ constexpr int64_t SecondsFrom1601To1970 = 11644473600LL;
 // Puts the terminal back as it was found. Safe to call more than once, and from a
 // signal handler.
 void restoreTerminal();
+
+// Whether the stream goes to a terminal: tools show progress only to a person watching.
+bool isTerminalStream(ConsoleStream stream);

@@ -415,3 +415,7 @@ void PosixPlatform::exitProcess(int status) {
   fflush(nullptr);
   exit(status);
 }
+
+bool isTerminalStream(ConsoleStream stream) {
+  return isatty(stream == ConsoleStream::Err ? 2 : 1) == 1;
+}

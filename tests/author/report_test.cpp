@@ -1,0 +1,237 @@
+// veritor-author report over a folder of completed files made by real sessions.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "crypto/sha256.h"
+#include "support/session_fixture.h"
+
+namespace {
+
+struct ToolRun {
+  int Status;
+  std::string Out, Err;
+};
+
+class ReportTest : public SessionTest {
+ protected:
+  // The next session is this student's, with the result key of this password.
+  void student(const char* name, const char* id, const char* password = "secret") {
+    snprintf(State.StudentFullName, sizeof State.StudentFullName, "%s", name);
+    snprintf(State.StudentId, sizeof State.StudentId, "%s", id);
+    uint8_t seed[38];
+    memcpy(seed, id, 6);
+    sha256(seed + 6, password, strlen(password));
+    sha256(State.ResultCipherState.Digest, seed, sizeof seed);
+  }
+  // A short session in file order, kept under the name given.
+  void take(const std::string& file, const std::string& first, const std::string& second,
+            uint32_t thinkMs = 60000) {
+    loadInFileOrder("QUESTIONS\n1. (2 pts) First?\n2. Parts.\n  2.a. (1 pt) A.\n  2.b. (1 pt) B.\n"
+                    "{\n3. (1 pt) Pool one\n4. (1 pt) Pool two\n}\n");
+    begin();
+    answer(first, thinkMs);
+    if (thinkMs > 3600000) {
+      console.typeLine("");  // the over-time warning ends the session
+    } else {
+      answer(second);
+      console.typeLine("#done");
+      console.typeLine("y");
+    }
+    console.typeLine("");
+    ASSERT_EQ(runSession(), NoExit);
+    folder.write(file, bytes);
+  }
+  ToolRun report(const std::string& arguments) {
+    std::string out = folder.file("out.txt"), err = folder.file("err.txt");
+    std::string command = std::string(VERITOR_BINARY_DIR) + "/veritor-author report " + arguments +
+                          " >" + out + " 2>" + err + " </dev/null";
+    int status = system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, folder.read("out.txt"), folder.read("err.txt")};
+  }
+  // A folder of five files: genuine, cut short, damaged, another password's, and two
+  // of one identifier.
+  void classFolder() {
+    mkdir(folder.file("class").c_str(), 0700);
+    student("Lovelace, Ada", "abc123");
+    take("class/ada.xmc", "=HYPERLINK(\"http://x\")", "-3");
+    student("Babbage, Charles", "cab001");
+    take("class/charles.xmc", "gears, \"many\"", "b", 3700000);
+    std::string whole = bytes;
+    folder.write("class/cut.xmc", whole.substr(0, whole.find("\r\n\r\n", whole.find("START:")) ));
+    student("Hopper, <b>Grace</b>", "gmh042", "other");
+    take("class/grace.xmc", "<script>alert(1)</script>", "x");
+    student("Lovelace, Ada", "abc123");
+    take("class/ada-again.xmc", "again", "again");
+    std::string damaged = bytes;
+    damaged[damaged.size() / 2] = 'G';
+    folder.write("class/damaged.xmc", damaged);
+    mkdir(folder.file("class/folder.xmc").c_str(), 0700);
+  }
+};
+
+// The line of the table that names the file.
+std::string rowOf(const std::string& table, const std::string& file) {
+  size_t at = table.find(file + " ");
+  if (at == std::string::npos)
+    return "";
+  size_t start = table.rfind('\n', at) + 1;
+  return table.substr(start, table.find('\n', at) - start);
+}
+
+TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
+  classFolder();
+  std::vector<std::string> names = {"ada.xmc", "ada-again.xmc", "charles.xmc", "cut.xmc",
+                                    "damaged.xmc", "grace.xmc"};
+  std::vector<std::string> before;
+  for (const std::string& name : names)
+    before.push_back(folder.read("class/" + name));
+  struct stat timesBefore;
+  stat(folder.file("class/ada.xmc").c_str(), &timesBefore);
+
+  ToolRun run = report("--password secret " + folder.file("class"));
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, "");  // no progress line when the error stream is not a terminal
+  const std::string& t = run.Out;
+  std::string dir = folder.file("class/");
+  EXPECT_EQ(t.substr(0, t.find('\n')).substr(0, 6), "file  ");
+  for (const char* column : {"student", "identifier", "exam", "start", "finish", "time used",
+                             "late/left", "answered", "skips", "ended", "exam count", "verdict", "note"})
+    EXPECT_NE(t.substr(0, t.find('\n')).find(column), std::string::npos) << column;
+
+  struct Expected {
+    const char* File;
+    std::vector<std::string> Cells;
+  };
+  for (const Expected& e : std::vector<Expected>{
+           {"charles.xmc", {"Babbage, Charles", "cab001", "CS 1234 Exam 1", "1:01:42", "late 1:42",
+                            "1 of 1", "  time  ", "genuine and whole", "same identifier as cut.xmc"}},
+           {"cut.xmc", {"1:01:40+", "cut short  ", "cut short: the file ends in the session records"}},
+           {"grace.xmc", {"Hopper, <b>Grace</b>", "2 of 3", "#done",
+                          "not made with this password or not for this identifier"}},
+           {"ada.xmc", {"Lovelace, Ada", "2026/03/02 13:00:00", "left 58:55", "genuine and whole",
+                        "same identifier as ada-again.xmc, damaged.xmc"}},
+           {"damaged.xmc", {"damaged: a byte 0x47 that is not a hexadecimal digit stands in a run "
+                            "(byte 1060, in the answer summary)"}},
+           {"folder.xmc", {"cannot be read: a folder, not a file"}}}) {
+    std::string row = rowOf(t, dir + e.File);
+    ASSERT_NE(row, "") << e.File;
+    for (const std::string& cell : e.Cells)
+      EXPECT_NE(row.find(cell), std::string::npos) << e.File << ": " << cell << "\n" << row;
+  }
+  // By student name, then identifier and file; a file that names no student last.
+  std::vector<size_t> order;
+  for (const char* file : {"charles.xmc", "cut.xmc", "grace.xmc", "ada-again.xmc", "ada.xmc",
+                           "damaged.xmc", "folder.xmc"})
+    order.push_back(t.find(dir + file + " "));
+  EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << t;
+
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(folder.read("class/" + names[i]), before[i]) << names[i];
+  struct stat timesAfter;
+  stat(folder.file("class/ada.xmc").c_str(), &timesAfter);
+  EXPECT_EQ(timesAfter.st_mtime, timesBefore.st_mtime);
+
+  // A genuine file alone ends with status 0.
+  EXPECT_EQ(report("--password secret " + folder.file("class/ada.xmc")).Status, 0);
+}
+
+TEST_F(ReportTest, CsvAnswersSheetAndPageKeepWhatStudentsTypedInert) {
+  classFolder();
+  ToolRun run = report("--password secret --csv " + folder.file("t.csv") + " --answers " +
+                       folder.file("a.csv") + " --html " + folder.file("page.html") + " " +
+                       folder.file("class"));
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  std::string dir = folder.file("class/");
+
+  std::string table = folder.read("t.csv");
+  EXPECT_EQ(table.substr(0, table.find("\r\n")),
+            "file,student,identifier,exam,start,finish,time used,late/left,answered,skips,ended,"
+            "exam count,verdict,note");
+  EXPECT_NE(table.find("\r\n" + dir + "ada.xmc,\"Lovelace, Ada\",abc123,CS 1234 Exam 1,"
+                       "2026/03/02 13:00:00,2026/03/02 13:01:06,1:05,left 58:55,2 of 3,0,#done,1,"
+                       "genuine and whole,\"same identifier as ada-again.xmc, damaged.xmc\"\r\n"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("\r\n" + dir + "folder.xmc,,,,,,,,,,,,\"cannot be read: a folder, not a file\",\r\n"),
+            std::string::npos);
+
+  // One column per question of the exam, as numbered in its text; a formula stays text,
+  // a number stays a number; the pool's other question and the unreached ones are empty.
+  std::string answers = folder.read("a.csv");
+  EXPECT_EQ(answers.substr(0, answers.find("\r\n", answers.find("\r\n") + 2) + 2),
+            "student,identifier,file,verdict,1,2.a,2.b,3,4\r\n,,,points,2.0,1.0,1.0,1.0,1.0\r\n");
+  EXPECT_NE(answers.find(dir + "ada.xmc,genuine and whole,\"'=HYPERLINK(\"\"http://x\"\")\",-3,"
+                               "<<<(EXIT DONE)>>>: No Answer.,,\r\n"),
+            std::string::npos)
+      << answers;
+  EXPECT_NE(answers.find(dir + "charles.xmc,genuine and whole,\"gears, \"\"many\"\"\",,,,\r\n"),
+            std::string::npos);
+  // Cut off before its echo, the file still has its answers under the exam's numbers.
+  EXPECT_NE(answers.find(dir + "cut.xmc,cut short: the file ends in the session records,"
+                               "\"gears, \"\"many\"\"\",,,,\r\n"),
+            std::string::npos);
+
+  std::string page = folder.read("page.html");
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+  EXPECT_EQ(page.find("src="), std::string::npos);
+  EXPECT_EQ(page.find("<link"), std::string::npos);
+  EXPECT_EQ(page.find("<b>"), std::string::npos);
+  EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(page.find("<td>Hopper, &lt;b&gt;Grace&lt;/b&gt;</td>"), std::string::npos);
+  EXPECT_NE(page.find("<svg"), std::string::npos);
+  EXPECT_NE(page.find("<h3 id=\"q2.a\">Question 2.a (1.0 pts)</h3>\n<p class=\"text\">Parts.</p>"),
+            std::string::npos);
+  EXPECT_NE(page.find("<td class=\"answer\">=HYPERLINK(&quot;http://x&quot;)</td>"), std::string::npos);
+}
+
+TEST_F(ReportTest, BadInputIsARowWithItsReason) {
+  folder.write("empty.xmc", "");
+  folder.write("noise.xmc", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+  folder.write("latin1.xmc", "; Name: M\xfcller\r\n");
+  std::filesystem::resize_file(folder.file("empty.xmc"), 0);
+  folder.write("huge.xmc", "");
+  std::filesystem::resize_file(folder.file("huge.xmc"), (64u << 20) + 1);
+  ToolRun run = report("--password secret --csv " + folder.file("t.csv") + " " +
+                       folder.file("empty.xmc") + " " + folder.file("noise.xmc") + " " +
+                       folder.file("huge.xmc") + " " + folder.file("missing.xmc") + " " +
+                       folder.file("latin1.xmc"));
+  EXPECT_EQ(run.Status, 1);
+  for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
+           {"empty.xmc", "damaged: the file is empty"},
+           {"noise.xmc", "damaged: not a completed-exam (XMC) file"},
+           {"huge.xmc", "cannot be read: larger than 64 MiB, too large for a completed-exam file"},
+           {"missing.xmc", "cannot be read: No such file or directory"},
+           {"latin1.xmc", "cut short: the file ends in the exam line"}})
+    EXPECT_NE(rowOf(run.Out, folder.file(file)).find(reason), std::string::npos)
+        << file << "\n" << run.Out;
+
+  // A name typed in a single-byte code page comes out as UTF-8 in the CSV.
+  student("M\xfcller, J\xf6rg", "mue001");
+  take("mueller.xmc", "cafe", "x");
+  EXPECT_EQ(report("--password secret --csv " + folder.file("t.csv") + " --answers " +
+                   folder.file("a.csv") + " " + folder.file("mueller.xmc"))
+                .Status,
+            0);
+  EXPECT_NE(folder.read("t.csv").find(",\"M\xc3\xbcller, J\xc3\xb6rg\",mue001,"), std::string::npos);
+  EXPECT_NE(folder.read("a.csv").find("\"M\xc3\xbcller, J\xc3\xb6rg\",mue001,"), std::string::npos);
+
+  // An output over a file it reads is refused before anything is written.
+  std::string ada = folder.read("noise.xmc");
+  ToolRun over = report("--password secret --csv " + folder.file("noise.xmc") + " " + folder.file("noise.xmc"));
+  EXPECT_EQ(over.Status, 2);
+  EXPECT_EQ(over.Err, "veritor-author report: '" + folder.file("noise.xmc") +
+                          "' is one of the files read: the report changes none of them\n"
+                          "(see 'veritor-author report --help')\n");
+  EXPECT_EQ(folder.read("noise.xmc"), ada);
+  ToolRun bare = report(folder.file("noise.xmc"));
+  EXPECT_EQ(bare.Status, 2);
+  EXPECT_EQ(bare.Err, "veritor-author report: the exam's password is needed (--password)\n"
+                      "(see 'veritor-author report --help')\n");
+}
+
+}  // namespace
