@@ -111,9 +111,10 @@ int lineEndAsOne(int c) {
   return c;
 }
 
-// Whether the terminal is in raw key mode now. It stays raw from one key to the next and
-// goes back to line mode only when line input is read: switching for every key would let
-// keys typed in between be echoed by the terminal and then once more by the program.
+// Whether the terminal is in raw key mode now. It stays raw from one key to the next of
+// a line and goes back to line mode when the line is done (endKeyInput) or line input is
+// read: switching for every key would let keys typed in between be echoed by the
+// terminal and then once more by the program.
 bool g_rawMode = false;
 
 void applyModes(bool raw) {
@@ -348,6 +349,11 @@ int PosixPlatform::readKey() {
       continue;  // a byte of a multi-byte character, never the extended-key prefix
     return c;
   }
+}
+
+void PosixPlatform::endKeyInput() {
+  std::lock_guard<std::mutex> lock(g_inputLock);
+  setRawMode(false);
 }
 
 void PosixPlatform::echoKey(int key) {
