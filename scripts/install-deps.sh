@@ -13,12 +13,12 @@ run_packages=(
   g++ make cmake pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation
 )
-# Testing: GoogleTest, the fuzzer's clang and runtime, a virtual X server and a small
-# window manager for the window tests, Google Benchmark and xxd for the benchmarks.
+# Testing: GoogleTest, the fuzzer's clang and runtime, a virtual X server and xprop for
+# the window tests, Google Benchmark and xxd for the benchmarks.
 test_packages=(
   libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
-  xvfb x11-utils openbox
+  xvfb x11-utils
   libbenchmark-dev xxd
 )
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <mutex>
 
 #include "console/console.h"
 #include "state/program_state.h"
@@ -36,8 +37,12 @@ int consoleAttributeOf(uint8_t colorChoice) {
   return attributes[colorChoice < 8 ? colorChoice : 7];
 }
 
-// The console view: the text laid out at the terminal's width, printed now.
-void printOnConsole(const char* text, uint32_t length) {
+}  // namespace
+
+void printQuestionOnConsole(const char* text, uint32_t length) {
+  // The window thread prints here once, when the window system goes away under it.
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
   static QuestionLayout layout;
   char copy[LayoutBufferSize];
   size_t size = strnlen(text, length < LayoutBufferSize - 1 ? length : LayoutBufferSize - 1);
@@ -56,6 +61,20 @@ void printOnConsole(const char* text, uint32_t length) {
   setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
 }
 
+namespace {
+
+// A window whose display went away is collected, and the console view takes over for
+// the rest of the run: the window system cannot be had again.
+void takeOverFromLostWindow() {
+  if (!g_run || !g_run->DisplayLost.load(std::memory_order_acquire))
+    return;
+  g_run->WindowThread.join();
+  delete g_run;
+  g_run = nullptr;
+  g_view = WindowView::Console;
+  g_viewChosen = true;
+}
+
 }  // namespace
 
 void setWindowView(WindowView view) {
@@ -63,9 +82,13 @@ void setWindowView(WindowView view) {
   g_viewChosen = true;
 }
 
-WindowView windowView() { return chosenView(); }
+WindowView windowView() {
+  takeOverFromLostWindow();
+  return chosenView();
+}
 
 void openQuestionWindow() {
+  takeOverFromLostWindow();
   if (g_run) {
     if (questionWindowOpen())
       return;
@@ -101,6 +124,7 @@ void openQuestionWindow() {
 }
 
 void closeQuestionWindow() {
+  takeOverFromLostWindow();
   if (!g_run)
     return;
   g_run->StopRequested.store(true, std::memory_order_release);
@@ -118,9 +142,10 @@ bool questionWindowOpen() {
 }
 
 void publishQuestionText(uint32_t length) {
+  takeOverFromLostWindow();
   storePublishedText(State.QuestionText, length);
   if (chosenView() == WindowView::Console)
-    printOnConsole(State.QuestionText, length);
+    printQuestionOnConsole(State.QuestionText, length);
 }
 
 // ---- Test hooks ---------------------------------------------------------------------------

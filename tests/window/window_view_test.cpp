@@ -27,7 +27,7 @@ class RefusingBackend : public QuestionWindowBackend {
   void destroy() override {}
   void threadDone() override {}
   bool wake(int) override { return false; }
-  void injectKey(WindowKey, bool, bool) override {}
+  void injectKey(WindowKey, bool, bool, bool) override {}
   void injectWheel(int, bool, bool) override {}
   void requestResize(int, int) override {}
 

@@ -272,6 +272,10 @@ PosixPlatform::PosixPlatform() {
     g_haveSavedModes = 1;
     g_programModes = g_savedModes;
   }
+  // Whatever ends the process through exit(), a library that gives up among them, leaves
+  // the terminal as it was found.
+  static const bool restoreAtExit = atexit(restoreTerminal) == 0;
+  (void)restoreAtExit;
   // Signals that end the program still leave the terminal as it was found.
   for (int signo : {SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGPIPE}) {
     struct sigaction action;
