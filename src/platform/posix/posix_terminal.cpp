@@ -25,7 +25,8 @@ struct termios g_programModes;
 std::once_flag g_guardModesOnce;
 volatile sig_atomic_t g_haveSavedModes = 0;
 // Whether a colour escape has been written, so the colours are reset on the way out.
-volatile sig_atomic_t g_coloured = 0;
+// Atomic: the window thread writes to the console too, when the display goes away.
+std::atomic<bool> g_coloured{false};
 // Whether the terminal's title was saved before the program set its own.
 volatile sig_atomic_t g_titleSaved = 0;
 
@@ -309,7 +310,7 @@ void PosixPlatform::setAttribute(ConsoleStream stream, int attribute) {
     else
       length = snprintf(escape, sizeof escape, "\x1b[0;%d;%dm", fgCode,
                         ((bg & 8) ? 100 : 40) + ansiColour(bg));
-    g_coloured = 1;
+    g_coloured.store(true);
   }
   write(stream, escape, static_cast<size_t>(length));
 }
