@@ -144,6 +144,16 @@ bool questionWindowOpen() {
 void publishQuestionText(uint32_t length) {
   takeOverFromLostWindow();
   storePublishedText(State.QuestionText, length);
+  if (g_run && g_run->DisplayLost.load(std::memory_order_acquire)) {
+    // Lost while the text was handed over: the window thread may have printed it as it
+    // ended; if it had already ended, the text is still waiting here.
+    takeOverFromLostWindow();
+    char waiting[LayoutBufferSize];
+    uint64_t serial = 0;
+    if (takePublishedText(waiting, &serial))
+      printQuestionOnConsole(waiting, LayoutBufferSize - 1);
+    return;
+  }
   if (chosenView() == WindowView::Console)
     printQuestionOnConsole(State.QuestionText, length);
 }

@@ -307,9 +307,13 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
   timer.join();
   backend.destroy();
   backend.threadDone();
-  // The student is answering the question the window showed: it goes on in the console.
-  if (run->DisplayLost.load(std::memory_order_relaxed))
+  // The student is answering the question the window showed, or the one handed to it
+  // since: it goes on in the console.
+  if (run->DisplayLost.load(std::memory_order_relaxed)) {
+    uint64_t serial = 0;
+    takePublishedText(screen->ShownText, &serial);
     printQuestionOnConsole(screen->ShownText, LayoutBufferSize - 1);
+  }
   {
     std::lock_guard<std::mutex> lock(run->Lock);
     run->Ended = true;

@@ -7,7 +7,11 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -122,8 +126,11 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     window_ = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (!window_)
       return false;
-    if (onX11_)
-      prepareXWindow(window_);
+    if (onX11_) {
+      xConnection_ = prepareXWindow(window_);
+      if (xConnection_ >= 0 && pipe2(wakePipe_, O_NONBLOCK | O_CLOEXEC) != 0)
+        xConnection_ = -1;
+    }
     // An Escape already held down when the window appears (the one that closed the last
     // preview, say) is not a press in this window: it counts only once released.
     escapeReleased_ = !SDL_GetKeyboardState(nullptr)[SDL_SCANCODE_ESCAPE];
@@ -144,17 +151,15 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   }
 
   bool waitEvent(WindowEvent* event, int timeoutMs) override {
-    if (lost())
-      return false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+      if (lost())
+        return false;
       SDL_Event raw;
-      if (selfWaiting_) {
+      if (xConnection_ >= 0 || selfWaiting_) {
         if (!SDL_PollEvent(&raw)) {
-          std::unique_lock<std::mutex> lock(kickLock_);
-          if (!kickChanged_.wait_until(lock, deadline, [this] { return kicked_; }))
+          if (!waitForMore(deadline))
             return false;
-          kicked_ = false;
           continue;
         }
       } else {
@@ -174,7 +179,7 @@ class SdlQuestionWindow : public QuestionWindowBackend {
 
   bool eventsPending() override { return !lost() && SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); }
 
-  bool lost() override { return onX11_ && xDisplayLost(); }
+  bool lost() override { return onX11_ && (connectionClosed_.load() || xDisplayLost()); }
 
   void beginFrame() override {
     if (lost())
@@ -240,6 +245,12 @@ class SdlQuestionWindow : public QuestionWindowBackend {
       SDL_DestroyWindow(window_);
     window_ = nullptr;
     windowId_ = 0;
+    for (int& end : wakePipe_) {
+      if (end >= 0)
+        close(end);
+      end = -1;
+    }
+    xConnection_ = -1;
     if (font_)
       TTF_CloseFont(font_);
     font_ = nullptr;
@@ -295,12 +306,51 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   bool push(SDL_Event* event) {
     // A lost display takes no more events; the window thread sees the loss itself.
     bool pushed = !lost() && SDL_PushEvent(event) == 1;
+    if (xConnection_ >= 0) {
+      char byte = 0;
+      (void)!write(wakePipe_[1], &byte, 1);  // a full pipe wakes the window all the same
+      return pushed;
+    }
     {
       std::lock_guard<std::mutex> lock(kickLock_);
       kicked_ = true;
     }
     kickChanged_.notify_one();
     return pushed;
+  }
+
+  // Waits until an event may have come, or the deadline; false at the deadline. On X11
+  // the wait is on the display's connection and the wake pipe: no other thread then
+  // ever talks to the display to wake this one, and a display whose connection has
+  // closed is seen at once, before anything tries to talk to it.
+  bool waitForMore(std::chrono::steady_clock::time_point deadline) {
+    if (xConnection_ < 0) {
+      std::unique_lock<std::mutex> lock(kickLock_);
+      if (!kickChanged_.wait_until(lock, deadline, [this] { return kicked_; }))
+        return false;
+      kicked_ = false;
+      return true;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+      return false;
+    struct pollfd wanted[2] = {{xConnection_, POLLIN | POLLRDHUP, 0}, {wakePipe_[0], POLLIN, 0}};
+    int ready = poll(wanted, 2, static_cast<int>(left.count()));
+    if (ready < 0)
+      return errno == EINTR;
+    if (ready == 0)
+      return false;
+    if (wanted[0].revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) {
+      connectionClosed_.store(true);
+      return false;
+    }
+    if (wanted[1].revents & POLLIN) {
+      char drain[64];
+      while (read(wakePipe_[0], drain, sizeof drain) > 0) {
+      }
+    }
+    return true;
   }
 
   // The event in the window's own terms; false for events the window does not act on.
@@ -442,6 +492,11 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   std::atomic<Uint32> windowId_{0};
   bool ttfUp_ = false;
   bool onX11_ = false;
+  // The display's connection while the window is up on X11, and the pipe that wakes the
+  // window thread's wait on it.
+  int xConnection_ = -1;
+  int wakePipe_[2] = {-1, -1};
+  std::atomic<bool> connectionClosed_{false};
   bool escapeReleased_ = true;
   Uint32 shownAt_ = 0;
   bool selfWaiting_ = false;

@@ -46,11 +46,11 @@ void guardXDisplay() {
   XSetIOErrorHandler(noteLostConnection);
 }
 
-void prepareXWindow(SDL_Window* window) {
+int prepareXWindow(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-    return;
+    return -1;
   Display* display = info.info.x11.display;
   XSetIOErrorExitHandler(display, keepRunningAfterLostConnection, nullptr);
 
@@ -60,6 +60,7 @@ void prepareXWindow(SDL_Window* window) {
   XChangeProperty(display, info.info.x11.window, property, property, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&hints), 5);
   XFlush(display);
+  return ConnectionNumber(display);
 }
 
 bool xDisplayLost() {

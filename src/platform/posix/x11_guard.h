@@ -9,8 +9,9 @@ struct SDL_Window;
 void guardXDisplay();
 // The same for the display of this window, and its decorations: a title, a border to
 // resize it by, and a close box (which the window ignores), but no box to minimise or
-// maximise it. Called before the window is shown. Does nothing off X11.
-void prepareXWindow(SDL_Window* window);
+// maximise it. Called before the window is shown. Returns the descriptor of the
+// display's connection, to wait on; -1 off X11.
+int prepareXWindow(SDL_Window* window);
 // Whether the connection to the X display has been lost. Once it has, nothing may use
 // the display again.
 bool xDisplayLost();
