@@ -167,8 +167,7 @@ class XServer {
       pclose(pipe);
     return out;
   }
-  // Waits until the question window is on the display; what xprop says of it then, or
-  // (for the failure message) what windows the display has.
+  // Waits until the question window is on the display; what xprop says of it then.
   std::string questionWindow(const std::string& properties) const {
     for (int i = 0; i < 100; ++i) {
       std::string said = query("-name QUESTION " + properties);
@@ -176,15 +175,7 @@ class XServer {
         return said;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    FILE* pipe = popen(("DISPLAY=" + display_ + " xwininfo -root -tree 2>&1").c_str(), "r");
-    std::string out;
-    char buffer[1024];
-    size_t got;
-    while (pipe && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-      out.append(buffer, got);
-    if (pipe)
-      pclose(pipe);
-    return "no question window; the display holds:\n" + out;
+    return "";
   }
 
  private:
@@ -310,8 +301,7 @@ TEST(WindowSystemEndToEnd, LosingTheDisplayMidSessionGoesOnInTheConsole) {
   ExamFolder folder;
   Student student(folder.path(), onDisplay(x.display()));
   student.startDemoExam();
-  std::string w = x.questionWindow("WM_NAME");
-  ASSERT_NE(w.find("WM_NAME"), std::string::npos) << w << x.display();
+  ASSERT_NE(x.questionWindow("WM_NAME"), "") << student.output();
   student.answerNext("first");
   const size_t before = countOf(student.output(), " pts) ");
   x.killNow();

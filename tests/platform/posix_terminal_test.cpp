@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -35,18 +34,13 @@ enum ChildVerdict { LineEchoedAgain = 0, StillRaw = 1, WrongLine = 2, NoTerminal
   _exit((modes.c_lflag & ECHO) && (modes.c_lflag & ICANON) ? LineEchoedAgain : StillRaw);
 }
 
-// Reads what the child writes until text appears or the time is up.
+// Reads what the child writes until text appears, the child has gone, or 10 s are up.
 bool readUntil(int master, const std::string& text, std::string* seen) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  struct pollfd p = {master, POLLIN, 0};
+  char buffer[256];
+  ssize_t got = 0;
   while (seen->find(text) == std::string::npos) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    struct pollfd p = {master, POLLIN, 0};
-    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
-      return false;
-    char buffer[256];
-    ssize_t got = read(master, buffer, sizeof buffer);
-    if (got <= 0)
+    if (poll(&p, 1, 10000) <= 0 || (got = read(master, buffer, sizeof buffer)) <= 0)
       return false;
     seen->append(buffer, static_cast<size_t>(got));
   }
