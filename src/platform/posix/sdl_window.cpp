@@ -93,7 +93,13 @@ struct GlyphAtlas {
 
 class SdlQuestionWindow : public QuestionWindowBackend {
  public:
-  ~SdlQuestionWindow() override { destroy(); }
+  ~SdlQuestionWindow() override {
+    destroy();
+    // Closed only here: another thread may still wake a window that has just ended.
+    for (int end : wakePipe_)
+      if (end >= 0)
+        close(end);
+  }
 
   bool prepare() override {
     userEventType();
@@ -245,12 +251,6 @@ class SdlQuestionWindow : public QuestionWindowBackend {
       SDL_DestroyWindow(window_);
     window_ = nullptr;
     windowId_ = 0;
-    for (int& end : wakePipe_) {
-      if (end >= 0)
-        close(end);
-      end = -1;
-    }
-    xConnection_ = -1;
     if (font_)
       TTF_CloseFont(font_);
     font_ = nullptr;
