@@ -169,7 +169,7 @@ class XServer {
   }
   // Waits until the question window is on the display; what xprop says of it then.
   std::string questionWindow(const std::string& properties) const {
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 300; ++i) {
       std::string said = query("-name QUESTION " + properties);
       if (said.find(" = ") != std::string::npos)
         return said;
