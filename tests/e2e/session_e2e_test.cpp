@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <thread>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -291,15 +292,23 @@ TEST(SessionEndToEnd, KilledMidSessionLeavesEveryRecordWrittenSoFar) {
   EXPECT_EQ(countOf(out, "\ntck:"), 5u) << out;  // three questions shown, two answers
 }
 
+// A student at the terminal with the question window on an X server of the test's own.
+class WindowSystemEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (x.display().empty())
+      GTEST_SKIP() << "no Xvfb";
+    student_ = std::make_unique<Student>(folder.path(), onDisplay(x.display()));
+  }
+  XServer x;
+  ExamFolder folder;
+  std::unique_ptr<Student> student_;
+};
 
 // The X server dies under an exam: the window goes, the exam goes on in the console with
 // the question that was on the screen and the ones after it, and ends as usual.
-TEST(WindowSystemEndToEnd, LosingTheDisplayMidSessionGoesOnInTheConsole) {
-  XServer x;
-  if (x.display().empty())
-    GTEST_SKIP() << "no Xvfb";
-  ExamFolder folder;
-  Student student(folder.path(), onDisplay(x.display()));
+TEST_F(WindowSystemEndToEnd, LosingTheDisplayMidSessionGoesOnInTheConsole) {
+  Student& student = *student_;
   student.startDemoExam();
   ASSERT_NE(x.questionWindow("WM_NAME"), "") << student.output();
   student.answerNext("first");
@@ -324,12 +333,8 @@ TEST(WindowSystemEndToEnd, LosingTheDisplayMidSessionGoesOnInTheConsole) {
 
 // The question window asks the window manager for a title, a border to resize it by, and
 // a close box (which the window ignores), and for no box to minimise or maximise it.
-TEST(WindowSystemEndToEnd, TheWindowAsksForNoMinimiseOrMaximiseBox) {
-  XServer x;
-  if (x.display().empty())
-    GTEST_SKIP() << "no Xvfb";
-  ExamFolder folder;
-  Student student(folder.path(), onDisplay(x.display()));
+TEST_F(WindowSystemEndToEnd, TheWindowAsksForNoMinimiseOrMaximiseBox) {
+  Student& student = *student_;
   student.identify();
   student.type("2\r");
   ASSERT_TRUE(student.waitFor("9 - Exit Menu")) << student.output();
@@ -344,4 +349,5 @@ TEST(WindowSystemEndToEnd, TheWindowAsksForNoMinimiseOrMaximiseBox) {
   ASSERT_TRUE(student.waitFor("Enter your choice: ")) << student.output();
   EXPECT_EQ(student.leave(), 0) << student.output();
 }
+
 }  // namespace
