@@ -124,6 +124,14 @@ class Student {
   PtyProgram program_;
 };
 
+// Appends everything left in the stream.
+void readAll(FILE* stream, std::string* out) {
+  char buffer[4096];
+  size_t got;
+  while (stream && (got = fread(buffer, 1, sizeof buffer, stream)) > 0)
+    out->append(buffer, got);
+}
+
 // A virtual X server of the test's own (Xvfb).
 class XServer {
  public:
@@ -133,11 +141,16 @@ class XServer {
     int ready[2];
     if (pipe(ready) != 0)
       return;
-    server_ = spawn([&] {
+    server_ = fork();
+    if (server_ == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
       std::string fd = std::to_string(ready[1]);
       execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen",
             "0", "1280x1024x24", static_cast<char*>(nullptr));
-    });
+      _exit(127);
+    }
     close(ready[1]);
     // Xvfb writes its display number once it takes connections.
     std::string number;
@@ -150,20 +163,23 @@ class XServer {
       return;
     display_ = ":" + number;
   }
-  ~XServer() { stop(server_); }
+  ~XServer() { killNow(); }
   // Empty when no server could be had.
   const std::string& display() const { return display_; }
   // The server goes away at once, as a crashed or disconnected display does.
-  void killNow() { stop(server_); }
+  void killNow() {
+    if (server_ > 0) {
+      kill(server_, SIGKILL);
+      waitpid(server_, nullptr, 0);
+    }
+    server_ = -1;
+  }
 
   // What xprop says, with these arguments, on this display.
   std::string query(const std::string& arguments) const {
     std::string out;
     FILE* pipe = popen(("DISPLAY=" + display_ + " xprop " + arguments + " 2>/dev/null").c_str(), "r");
-    char buffer[1024];
-    size_t got;
-    while (pipe && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-      out.append(buffer, got);
+    readAll(pipe, &out);
     if (pipe)
       pclose(pipe);
     return out;
@@ -180,26 +196,6 @@ class XServer {
   }
 
  private:
-  template <typename Exec>
-  static pid_t spawn(Exec exec) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      exec();
-      _exit(127);
-    }
-    return pid;
-  }
-  static void stop(pid_t& pid) {
-    if (pid <= 0)
-      return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    pid = -1;
-  }
-
   pid_t server_ = -1;
   std::string display_;
 };
@@ -213,14 +209,10 @@ std::vector<EnvSetting> onDisplay(const std::string& display) {
 int authorRead(const std::string& arguments, std::string* out, std::string* err) {
   std::string errPath = std::filesystem::temp_directory_path() / "veritor-session-read-err.txt";
   FILE* pipe = popen((Author + " read " + arguments + " 2>" + errPath).c_str(), "r");
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    out->append(buffer, got);
+  readAll(pipe, out);
   int status = pclose(pipe);
   FILE* errFile = fopen(errPath.c_str(), "rb");
-  while (errFile && (got = fread(buffer, 1, sizeof buffer, errFile)) > 0)
-    err->append(buffer, got);
+  readAll(errFile, err);
   if (errFile)
     fclose(errFile);
   std::filesystem::remove(errPath);
