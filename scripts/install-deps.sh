@@ -1,14 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Veritor needs to build, test and run, when any is missing.
+# Installs the Debian packages Veritor needs, when any is missing, for one purpose:
+#   install-deps.sh run    building and running the programs (what scripts/try.sh needs)
+#   install-deps.sh test   that, and the test suite, the fuzzer and the benchmarks
+#                          (what scripts/test.sh needs; the default)
 set -euo pipefail
 
-packages=(
+purpose=${1:-test}
+
+# Building and running: the compiler and build tools, and the question window's
+# libraries, font and X11 headers.
+run_packages=(
   g++ make cmake pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation
-  clang-14 libclang-rt-14-dev
-  xxd
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation
 )
+# Testing: GoogleTest, the fuzzer's clang and runtime, a virtual X server and xprop for
+# the window tests, Google Benchmark and xxd for the benchmarks.
+test_packages=(
+  libgtest-dev libgmock-dev
+  clang-14 libclang-rt-14-dev
+  xvfb x11-utils
+  libbenchmark-dev xxd
+)
+
+case "$purpose" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

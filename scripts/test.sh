@@ -5,7 +5,7 @@
 # failure or sanitizer finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 
 jobs=$(nproc)
 fuzz_seconds=${VERITOR_FUZZ_SECONDS:-60}
@@ -17,7 +17,7 @@ run_suite() {
   echo "== Test suite built with -fsanitize=$sanitize (in $dir)"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERITOR_SANITIZE="$sanitize" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  (cd "$dir" && ctest --output-on-failure -j"$jobs") | tee "$dir/ctest.log"
+  (cd "$dir" && ctest --output-on-failure --no-tests=error -j"$jobs") | tee "$dir/ctest.log"
   local ran
   ran=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")
   passed=$((passed + ${ran:-0}))

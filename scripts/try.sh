@@ -3,7 +3,7 @@
 # fresh copy of the demo exam. Its password is printed first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" run
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target veritor veritor-author veritor_samples
 

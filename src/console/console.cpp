@@ -216,6 +216,10 @@ int readNumber(const char* prompt, int maximum) {
 }
 
 int readConsoleLine(char* buffer, int capacity, const char* prompt, bool navigation) {
+  // However the line ends, the keys typed after it are echoed by the console again.
+  struct KeyInput {
+    ~KeyInput() { platform().endKeyInput(); }
+  } keyInput;
   if (prompt)
     consoleWrite(ConsoleStream::Out, prompt);
   int pos = 0;

@@ -155,20 +155,26 @@ void loadExam() {
   const char* path = chosen->Path;
   const char* fileName = chosen->Path + chosen->NameOffset;
 
-  // A file written after the clock's present (with some slack for a clock that runs a
-  // little behind the instructor's) means the clock was set back since the exam was
-  // handed out.
+  // The file must open for reading before anything is judged from it: a file the
+  // student cannot read is an error to report, not a reason to suspect the clock.
   FileTimes times;
-  if (!platform().getFileTimes(path, &times)) {
+  FILE* probe = fopen(path, "rb");
+  if (!probe || !platform().getFileTimes(path, &times)) {
+    const unsigned code = unsigned(platform().lastErrorCode());
+    if (probe)
+      fclose(probe);
     char message[PathCapacity + 96];
     snprintf(message, sizeof message,
-             "Error - Unable to open exam/homefile file (%s), error = %08X\n\n", fileName,
-             unsigned(platform().lastErrorCode()));
+             "Error - Unable to open exam/homefile file (%s), error = %08X\n\n", fileName, code);
     printInColor(message, 12);
     releaseExamFileList();
     showMessageAndWait(nullptr, 14);
     return;
   }
+  fclose(probe);
+  // A file written after the clock's present (with some slack for a clock that runs a
+  // little behind the instructor's) means the clock was set back since the exam was
+  // handed out.
   FileTime limit = 0;
   nowPlusMinutes(&limit, ClockSlackMinutes);
   if (times.LastWrite >= limit) {

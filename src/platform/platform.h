@@ -63,6 +63,9 @@ class Platform {
   virtual int readKey() = 0;
   // Echoes one character typed during raw key input.
   virtual void echoKey(int key) = 0;
+  // The keys of one line are all read: raw key input is over until the next readKey.
+  // What is typed while the program works on is seen as it is typed, not taken unseen.
+  virtual void endKeyInput() {}
   virtual void clearScreen() = 0;
   virtual void setTitle(const char* title) = 0;
   // Screen buffer size and window place; a terminal does what it can.
@@ -96,7 +99,10 @@ class Platform {
   // Calls visit for each entry of the directory whose name matches "*.ext" with the
   // extension compared without regard to case ("*" or an empty extension: every entry),
   // in the order the file system gives; "." and ".." are left out. visit returns false
-  // to stop. Returns false when the directory cannot be read.
+  // to stop. Returns false when the directory cannot be read. Links are never followed:
+  // a symbolic link (a reparse point on Windows) is reported as itself, never as a
+  // directory, with its own last-write time, so that a walk over the entries stays in the
+  // tree it was given.
   virtual bool listDirectory(const char* directory, const char* extension,
                              const std::function<bool(const DirectoryEntry&)>& visit) = 0;
   virtual bool getFileTimes(const char* path, FileTimes* times) = 0;
@@ -104,7 +110,8 @@ class Platform {
   virtual bool isDirectory(const char* path) = 0;
   // The system's code for the last failure, for messages that show it.
   virtual int lastErrorCode() = 0;
-  // The folders the clock check scans, candidates 1 to 4; empty when there is none.
+  // The folders the clock check scans, candidates 1 to 4; empty when there is none. Each
+  // candidate that can be had is given, even when another cannot.
   virtual std::string userFolder(int candidate) = 0;
 
   // --- Path conventions ------------------------------------------------------------

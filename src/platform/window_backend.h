@@ -56,6 +56,10 @@ class QuestionWindowBackend {
   virtual bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) = 0;
   virtual void endFrame() = 0;
 
+  // The window system has gone (its connection is lost): the window cannot be used any
+  // more, nor another one had. Every other call then does nothing.
+  virtual bool lost() { return false; }
+
   virtual std::string title() = 0;
   // Closes the window and lets go of the window system.
   virtual void destroy() = 0;
@@ -66,7 +70,8 @@ class QuestionWindowBackend {
   // Makes waitEvent return a Wake event with the code.
   virtual bool wake(int code) = 0;
   // Test hooks: events as the window system would deliver them.
-  virtual void injectKey(WindowKey key, bool down, bool control) = 0;
+  // repeat: the window system's repeat of a key held down.
+  virtual void injectKey(WindowKey key, bool down, bool control, bool repeat = false) = 0;
   virtual void injectWheel(int steps, bool control, bool shift) = 0;
   virtual void requestResize(int width, int height) = 0;
 };

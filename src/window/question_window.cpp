@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <mutex>
 
 #include "console/console.h"
 #include "state/program_state.h"
@@ -46,10 +47,15 @@ void printCountdownLine() {
   setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
 }
 
+}  // namespace
+
 // The console view: the text laid out at the terminal's width, printed now. During an
 // exam the texts published are questions, and a student without a window sees the time
 // left only here, so each one comes under the countdown row as in the window.
-void printOnConsole(const char* text, uint32_t length) {
+void printQuestionOnConsole(const char* text, uint32_t length) {
+  // The window thread prints here once, when the window system goes away under it.
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
   if (State.SessionActive.load() == 1)
     printCountdownLine();
   static QuestionLayout layout;
@@ -70,6 +76,20 @@ void printOnConsole(const char* text, uint32_t length) {
   setConsoleAttribute(ConsoleStream::Out, DefaultAttribute);
 }
 
+namespace {
+
+// A window whose display went away is collected, and the console view takes over for
+// the rest of the run: the window system cannot be had again.
+void takeOverFromLostWindow() {
+  if (!g_run || !g_run->DisplayLost.load(std::memory_order_acquire))
+    return;
+  g_run->WindowThread.join();
+  delete g_run;
+  g_run = nullptr;
+  g_view = WindowView::Console;
+  g_viewChosen = true;
+}
+
 }  // namespace
 
 void setWindowView(WindowView view) {
@@ -77,9 +97,13 @@ void setWindowView(WindowView view) {
   g_viewChosen = true;
 }
 
-WindowView windowView() { return chosenView(); }
+WindowView windowView() {
+  takeOverFromLostWindow();
+  return chosenView();
+}
 
 void openQuestionWindow() {
+  takeOverFromLostWindow();
   if (g_run) {
     if (questionWindowOpen())
       return;
@@ -115,6 +139,7 @@ void openQuestionWindow() {
 }
 
 void closeQuestionWindow() {
+  takeOverFromLostWindow();
   if (!g_run)
     return;
   g_run->StopRequested.store(true, std::memory_order_release);
@@ -132,14 +157,26 @@ bool questionWindowOpen() {
 }
 
 void printCountdownInConsoleView() {
+  takeOverFromLostWindow();
   if (chosenView() == WindowView::Console && State.SessionActive.load() == 1)
     printCountdownLine();
 }
 
 void publishQuestionText(uint32_t length) {
+  takeOverFromLostWindow();
   storePublishedText(State.QuestionText, length);
+  if (g_run && g_run->DisplayLost.load(std::memory_order_acquire)) {
+    // Lost while the text was handed over: the window thread may have printed it as it
+    // ended; if it had already ended, the text is still waiting here.
+    takeOverFromLostWindow();
+    char waiting[LayoutBufferSize];
+    uint64_t serial = 0;
+    if (takePublishedText(waiting, &serial))
+      printQuestionOnConsole(waiting, LayoutBufferSize - 1);
+    return;
+  }
   if (chosenView() == WindowView::Console)
-    printOnConsole(State.QuestionText, length);
+    printQuestionOnConsole(State.QuestionText, length);
 }
 
 // ---- Test hooks ---------------------------------------------------------------------------

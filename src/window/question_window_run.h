@@ -24,6 +24,8 @@ struct QuestionWindowRun {
   std::unique_ptr<QuestionWindowBackend> Backend;
   std::thread WindowThread;
   std::atomic<bool> StopRequested{false};
+  // The window system went away under the window: the console view takes over.
+  std::atomic<bool> DisplayLost{false};
   std::atomic<bool> TickQueued{false};
   std::atomic<uint64_t> TimerPeriods{0};
   std::atomic<bool> CaptureWanted{false};
@@ -44,6 +46,10 @@ struct QuestionWindowRun {
   bool CaptureDone = false;
   WindowFrame Captured;
 };
+
+// The console view: prints the text laid out at the terminal's width, in the console
+// colour nearest the chosen text colour. Callable from any thread.
+void printQuestionOnConsole(const char* text, uint32_t length);
 
 // The window thread's body: makes the window, starts the timer thread, handles events
 // until the window is closed, then stops the timer and closes the window.

@@ -291,6 +291,10 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
     if (backend.waitEvent(&event, screen->PaintWanted ? 0 : 1000) &&
         !handleEvent(run, *screen, event))
       break;
+    if (backend.lost()) {
+      run->DisplayLost.store(true, std::memory_order_release);
+      break;
+    }
     if (screen->PaintWanted && !backend.eventsPending())
       draw(run, *screen, false);
   }
@@ -303,6 +307,13 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
   timer.join();
   backend.destroy();
   backend.threadDone();
+  // The student is answering the question the window showed, or the one handed to it
+  // since: it goes on in the console.
+  if (run->DisplayLost.load(std::memory_order_relaxed)) {
+    uint64_t serial = 0;
+    takePublishedText(screen->ShownText, &serial);
+    printQuestionOnConsole(screen->ShownText, LayoutBufferSize - 1);
+  }
   {
     std::lock_guard<std::mutex> lock(run->Lock);
     run->Ended = true;

@@ -1,5 +1,8 @@
 // The real program takes the demo exam on a pseudo-terminal, and veritor-author reads the
 // completed-exam file it leaves, also when the program is killed in the middle.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,9 +10,12 @@
 
 #include "e2e/pty_program.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,13 +56,27 @@ const std::vector<EnvSetting> NoDisplay = {
 // The student at the terminal: reads each prompt before typing.
 class Student {
  public:
-  explicit Student(const std::string& dir) : program_(Veritor, dir, NoDisplay) {}
+  explicit Student(const std::string& dir, const std::vector<EnvSetting>& environment = NoDisplay)
+      : program_(Veritor, dir, environment) {}
 
   bool waitFor(const std::string& text) { return program_.waitFor(text, 10000); }
 
   void type(const std::string& keys) {
     think();
     program_.type(keys);
+  }
+
+  // The identity dialogue, up to the main menu.
+  void identify() {
+    ASSERT_TRUE(waitFor("Enter your Last Name: ")) << output();
+    type("Doe\r");
+    ASSERT_TRUE(waitFor("Enter your First Name: ")) << output();
+    type("Jane\r");
+    ASSERT_TRUE(waitFor("Enter your abc123: ")) << output();
+    type("abc123\r");
+    ASSERT_TRUE(waitFor("Y(y) / N(n): ")) << output();
+    type("y\r");
+    ASSERT_TRUE(waitFor("Enter your choice: ")) << output();
   }
 
   // Identity, the menu's Take Exam, the demo exam and its password, up to the first question.
@@ -69,15 +89,7 @@ class Student {
 
   // Identity, the menu's Take Exam, the demo exam and its password typed.
   void openDemoExam() {
-    ASSERT_TRUE(waitFor("Enter your Last Name: ")) << output();
-    type("Doe\r");
-    ASSERT_TRUE(waitFor("Enter your First Name: ")) << output();
-    type("Jane\r");
-    ASSERT_TRUE(waitFor("Enter your abc123: ")) << output();
-    type("abc123\r");
-    ASSERT_TRUE(waitFor("Y(y) / N(n): ")) << output();
-    type("y\r");
-    ASSERT_TRUE(waitFor("Enter your choice: ")) << output();
+    identify();
     type("3\r");
     ASSERT_TRUE(waitFor("enter 1 to continue.")) << output();
     type("1\r");
@@ -105,6 +117,11 @@ class Student {
     type("\r");
     if (!waitFor("Enter your choice: "))
       return -3000;
+    return leave();
+  }
+
+  // From the main menu to the end of the program: its exit status.
+  int leave() {
     type("9\r");
     if (!waitFor("Great! Have a nice day!"))
       return -3000;
@@ -120,6 +137,7 @@ class Student {
   }
 
   void killNow() { program_.killNow(); }
+  bool modesRestored() const { return program_.modesRestored(); }
 
   const std::string& output() const { return program_.output(); }
 
@@ -127,18 +145,95 @@ class Student {
   PtyProgram program_;
 };
 
+// Appends everything left in the stream.
+void readAll(FILE* stream, std::string* out) {
+  char buffer[4096];
+  size_t got;
+  while (stream && (got = fread(buffer, 1, sizeof buffer, stream)) > 0)
+    out->append(buffer, got);
+}
+
+// A virtual X server of the test's own (Xvfb).
+class XServer {
+ public:
+  XServer() {
+    if (access("/usr/bin/Xvfb", X_OK) != 0)
+      return;
+    int ready[2];
+    if (pipe(ready) != 0)
+      return;
+    server_ = fork();
+    if (server_ == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      std::string fd = std::to_string(ready[1]);
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen",
+            "0", "1280x1024x24", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ready[1]);
+    // Xvfb writes its display number once it takes connections.
+    std::string number;
+    struct pollfd p = {ready[0], POLLIN, 0};
+    char c;
+    while (poll(&p, 1, 10000) > 0 && read(ready[0], &c, 1) == 1 && c != '\n')
+      number += c;
+    close(ready[0]);
+    if (number.empty())
+      return;
+    display_ = ":" + number;
+  }
+  ~XServer() { killNow(); }
+  // Empty when no server could be had.
+  const std::string& display() const { return display_; }
+  // The server goes away at once, as a crashed or disconnected display does.
+  void killNow() {
+    if (server_ > 0) {
+      kill(server_, SIGKILL);
+      waitpid(server_, nullptr, 0);
+    }
+    server_ = -1;
+  }
+
+  // What xprop says, with these arguments, on this display.
+  std::string query(const std::string& arguments) const {
+    std::string out;
+    FILE* pipe = popen(("DISPLAY=" + display_ + " xprop " + arguments + " 2>/dev/null").c_str(), "r");
+    readAll(pipe, &out);
+    if (pipe)
+      pclose(pipe);
+    return out;
+  }
+  // Waits until the question window is on the display; what xprop says of it then.
+  std::string questionWindow(const std::string& properties) const {
+    for (int i = 0; i < 300; ++i) {
+      std::string said = query("-name QUESTION " + properties);
+      if (said.find(" = ") != std::string::npos)
+        return said;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return "";
+  }
+
+ private:
+  pid_t server_ = -1;
+  std::string display_;
+};
+
+std::vector<EnvSetting> onDisplay(const std::string& display) {
+  return {{"DISPLAY", display.c_str()}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", nullptr},
+          {"NO_COLOR", "1"}};
+}
+
 // Runs veritor-author read; returns its exit status with its standard output and error.
 int authorRead(const std::string& arguments, std::string* out, std::string* err) {
   std::string errPath = std::filesystem::temp_directory_path() / "veritor-session-read-err.txt";
   FILE* pipe = popen((Author + " read " + arguments + " 2>" + errPath).c_str(), "r");
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    out->append(buffer, got);
+  readAll(pipe, out);
   int status = pclose(pipe);
   FILE* errFile = fopen(errPath.c_str(), "rb");
-  while (errFile && (got = fread(buffer, 1, sizeof buffer, errFile)) > 0)
-    err->append(buffer, got);
+  readAll(errFile, err);
   if (errFile)
     fclose(errFile);
   std::filesystem::remove(errPath);
@@ -236,6 +331,64 @@ TEST(SessionEndToEnd, KilledMidSessionLeavesEveryRecordWrittenSoFar) {
   EXPECT_NE(out.find(" - ANSWER CONFIRMED:\nkept one\n"), std::string::npos) << out;
   EXPECT_NE(out.find(" - ANSWER CONFIRMED:\nkept two\n"), std::string::npos) << out;
   EXPECT_EQ(countOf(out, "\ntck:"), 5u) << out;  // three questions shown, two answers
+}
+
+// A student at the terminal with the question window on an X server of the test's own.
+class WindowSystemEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (x.display().empty())
+      GTEST_SKIP() << "no Xvfb";
+    student_ = std::make_unique<Student>(folder.path(), onDisplay(x.display()));
+  }
+  XServer x;
+  ExamFolder folder;
+  std::unique_ptr<Student> student_;
+};
+
+// The X server dies under an exam: the window goes, the exam goes on in the console with
+// the question that was on the screen and the ones after it, and ends as usual.
+TEST_F(WindowSystemEndToEnd, LosingTheDisplayMidSessionGoesOnInTheConsole) {
+  Student& student = *student_;
+  student.startDemoExam();
+  ASSERT_NE(x.questionWindow("WM_NAME"), "") << student.output();
+  student.answerNext("first");
+  const size_t before = countOf(student.output(), " pts) ");
+  x.killNow();
+  // Five entries: the one on the screen when the display went, and three after it.
+  for (const char* answer : {"second", "third", "fourth", "fifth"})
+    student.answerNext(answer);
+  ASSERT_TRUE(student.waitFor("You have answered all the questions.")) << student.output();
+  EXPECT_GE(countOf(student.output(), " pts) "), before + 3) << student.output();
+  student.type("\r");
+  ASSERT_TRUE(student.waitFor("TURN IN THIS FILE: ")) << student.output();
+  student.type("\r");
+  ASSERT_TRUE(student.waitFor("Enter your choice: ")) << student.output();
+  EXPECT_EQ(student.leave(), 0) << student.output();
+  EXPECT_TRUE(student.modesRestored());
+
+  std::string out, err;
+  EXPECT_EQ(authorRead(folder.resultFile(), &out, &err), 0) << err;
+  EXPECT_EQ(countOf(out, " - ANSWER CONFIRMED:\n"), 5u) << out;
+}
+
+// The question window asks the window manager for a title, a border to resize it by, and
+// a close box (which the window ignores), and for no box to minimise or maximise it.
+TEST_F(WindowSystemEndToEnd, TheWindowAsksForNoMinimiseOrMaximiseBox) {
+  Student& student = *student_;
+  student.identify();
+  student.type("2\r");
+  ASSERT_TRUE(student.waitFor("9 - Exit Menu")) << student.output();
+
+  // Flags: functions and decorations. Functions: resize, move, close. Decorations:
+  // border, resize handles, title, window menu; minimise (0x20) and maximise (0x40) left out.
+  std::string hints = x.questionWindow("_MOTIF_WM_HINTS");
+  EXPECT_NE(hints.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x26, 0x1e,"), std::string::npos)
+      << hints;
+
+  student.type("9\r");
+  ASSERT_TRUE(student.waitFor("Enter your choice: ")) << student.output();
+  EXPECT_EQ(student.leave(), 0) << student.output();
 }
 
 }  // namespace

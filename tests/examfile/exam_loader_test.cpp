@@ -13,6 +13,7 @@
 #include "session/exam_session.h"
 #include "support/file_time_at.h"
 #include "support/scripted_test.h"
+#include "support/unreadable_file.h"
 
 namespace {
 
@@ -251,6 +252,29 @@ TEST_F(ExamLoaderTest, FileDatedSeventeenMinutesAhead) {
                 "System Clock Reset Detected - Contact the Instructor. Press ENTER\n\n"),
             std::string::npos);
   EXPECT_EQ(attributeOf("System Clock Reset Detected - Contact the Instructor."), 14);
+  EXPECT_EQ(onDisk(), before);
+}
+
+// A file the student cannot read is reported as such, even when its time would look like
+// a clock set back, and the menu comes back.
+TEST_F(ExamLoaderTest, UnreadableFileIsReportedBeforeTheClockIsJudged) {
+  writeExam(exam(), clockNow() + 60 * Minute);
+  const std::string before = onDisk();
+  {
+    UnreadableFile locked(folder.file(ExamName));
+    ASSERT_TRUE(locked.unreadable());
+    console.typeLine("1");
+    console.typeLine("");
+    EXPECT_EQ(runProgram([] { loadExam(); }), NoExit) << all();
+  }
+  EXPECT_NE(all().find("Error - Unable to open exam/homefile file (MidtermExam.exm), error = "
+                       "0000000D\n\n"),
+            std::string::npos)
+      << all();
+  EXPECT_EQ(attributeOf("Error - Unable to open exam/homefile file"), 12);
+  EXPECT_EQ(all().find("System Clock Reset"), std::string::npos);
+  EXPECT_EQ(State.ExamFileList, nullptr);
+  EXPECT_EQ(g_session.Calls, 0);
   EXPECT_EQ(onDisk(), before);
 }
 

@@ -171,3 +171,22 @@ TEST_F(ExpiryCheckTest, ScanDescendsIntoFolders) {
   EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 2);
   EXPECT_EQ(State.RecentFileTimes.Count, 4);
 }
+
+// A link in the user's folders to a tree of newer files (or to / and /proc) is not walked:
+// the link is one entry with its own time, and those files never make a clock reset.
+TEST_F(ExpiryCheckTest, ScanNeverFollowsLinks) {
+  const FileTime load = fileTimeAt(2026, 3, 1, 12, 0);
+  TempFolder elsewhere;
+  for (const char* name : {"one", "two", "three", "four"}) {
+    elsewhere.write(name, "x");
+    FileTimes times;
+    times.LastAccess = times.LastWrite = load + Second;
+    ASSERT_TRUE(platform().setFileTimes(elsewhere.file(name).c_str(), times));
+  }
+  std::filesystem::create_directory_symlink(elsewhere.path(), folder.file("elsewhere"));
+  std::filesystem::create_directory_symlink("/", folder.file("root"));
+  console.setUserFolder(1, folder.path());
+  initExamState();
+  EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 0);
+  EXPECT_EQ(State.RecentFileTimes.Count, 2);
+}

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "support/environment_value.h"
 #include "support/scripted_test.h"
 #include "window/published_text.h"
 #include "window/question_window.h"
@@ -26,7 +27,7 @@ class RefusingBackend : public QuestionWindowBackend {
   void destroy() override {}
   void threadDone() override {}
   bool wake(int) override { return false; }
-  void injectKey(WindowKey, bool, bool) override {}
+  void injectKey(WindowKey, bool, bool, bool) override {}
   void injectWheel(int, bool, bool) override {}
   void requestResize(int, int) override {}
 
@@ -45,32 +46,6 @@ class WindowViewTest : public ScriptedTest {
     snprintf(State.QuestionText, sizeof State.QuestionText, "%s", text);
     publishQuestionText(static_cast<uint32_t>(strlen(State.QuestionText)));
   }
-};
-
-// Sets or clears an environment variable for the life of the object.
-class EnvironmentValue {
- public:
-  EnvironmentValue(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    hadOld_ = old != nullptr;
-    if (old)
-      old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~EnvironmentValue() {
-    if (hadOld_)
-      setenv(name_, old_.c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool hadOld_ = false;
-  std::string old_;
 };
 
 }  // namespace

@@ -87,8 +87,10 @@ bool PosixPlatform::listDirectory(const char* directory, const char* extension,
       continue;
     DirectoryEntry found;
     found.Name = entry->d_name;
+    // The entry itself, not what a link points to: a link is never a folder to descend
+    // into, and its time is its own.
     struct stat info;
-    if (stat((base + entry->d_name).c_str(), &info) == 0) {
+    if (lstat((base + entry->d_name).c_str(), &info) == 0) {
       found.IsDirectory = S_ISDIR(info.st_mode);
       found.LastWrite = fromTimespec(info.st_mtim);
     } else {
@@ -128,15 +130,15 @@ int PosixPlatform::lastErrorCode() {
 }
 
 std::string PosixPlatform::userFolder(int candidate) {
+  // Without HOME the folders that are named outright are still the user's.
   const char* homeValue = getenv("HOME");
   std::string home = homeValue ? homeValue : "";
-  if (home.empty())
-    return "";
+  auto underHome = [&home](const char* rest) { return home.empty() ? home : home + rest; };
   switch (candidate) {
-    case 1: return home + "/.local/state";
-    case 2: return environmentOr("XDG_DATA_HOME", home + "/.local/share");
-    case 3: return environmentOr("XDG_CONFIG_HOME", home + "/.config");
-    case 4: return environmentOr("XDG_CACHE_HOME", home + "/.cache");
+    case 1: return underHome("/.local/state");
+    case 2: return environmentOr("XDG_DATA_HOME", underHome("/.local/share"));
+    case 3: return environmentOr("XDG_CONFIG_HOME", underHome("/.config"));
+    case 4: return environmentOr("XDG_CACHE_HOME", underHome("/.cache"));
     default: return "";
   }
 }

@@ -25,7 +25,8 @@ struct termios g_programModes;
 std::once_flag g_guardModesOnce;
 volatile sig_atomic_t g_haveSavedModes = 0;
 // Whether a colour escape has been written, so the colours are reset on the way out.
-volatile sig_atomic_t g_coloured = 0;
+// Atomic: the window thread writes to the console too, when the display goes away.
+std::atomic<bool> g_coloured{false};
 // Whether the terminal's title was saved before the program set its own.
 volatile sig_atomic_t g_titleSaved = 0;
 
@@ -111,9 +112,10 @@ int lineEndAsOne(int c) {
   return c;
 }
 
-// Whether the terminal is in raw key mode now. It stays raw from one key to the next and
-// goes back to line mode only when line input is read: switching for every key would let
-// keys typed in between be echoed by the terminal and then once more by the program.
+// Whether the terminal is in raw key mode now. It stays raw from one key to the next of
+// a line and goes back to line mode when the line is done (endKeyInput) or line input is
+// read: switching for every key would let keys typed in between be echoed by the
+// terminal and then once more by the program.
 bool g_rawMode = false;
 
 void applyModes(bool raw) {
@@ -271,6 +273,10 @@ PosixPlatform::PosixPlatform() {
     g_haveSavedModes = 1;
     g_programModes = g_savedModes;
   }
+  // Whatever ends the process through exit(), a library that gives up among them, leaves
+  // the terminal as it was found.
+  static const bool restoreAtExit = atexit(restoreTerminal) == 0;
+  (void)restoreAtExit;
   // Signals that end the program still leave the terminal as it was found.
   for (int signo : {SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGPIPE}) {
     struct sigaction action;
@@ -304,7 +310,7 @@ void PosixPlatform::setAttribute(ConsoleStream stream, int attribute) {
     else
       length = snprintf(escape, sizeof escape, "\x1b[0;%d;%dm", fgCode,
                         ((bg & 8) ? 100 : 40) + ansiColour(bg));
-    g_coloured = 1;
+    g_coloured.store(true);
   }
   write(stream, escape, static_cast<size_t>(length));
 }
@@ -348,6 +354,11 @@ int PosixPlatform::readKey() {
       continue;  // a byte of a multi-byte character, never the extended-key prefix
     return c;
   }
+}
+
+void PosixPlatform::endKeyInput() {
+  std::lock_guard<std::mutex> lock(g_inputLock);
+  setRawMode(false);
 }
 
 void PosixPlatform::echoKey(int key) {

@@ -7,7 +7,11 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +21,7 @@
 #include <mutex>
 
 #include "platform/posix/font_lookup.h"
+#include "platform/posix/x11_guard.h"
 #include "platform/window_backend.h"
 
 namespace {
@@ -88,7 +93,13 @@ struct GlyphAtlas {
 
 class SdlQuestionWindow : public QuestionWindowBackend {
  public:
-  ~SdlQuestionWindow() override { destroy(); }
+  ~SdlQuestionWindow() override {
+    destroy();
+    // Closed only here: another thread may still wake a window that has just ended.
+    for (int end : wakePipe_)
+      if (end >= 0)
+        close(end);
+  }
 
   bool prepare() override {
     userEventType();
@@ -101,6 +112,9 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       return false;
     const char* driver = SDL_GetCurrentVideoDriver();
+    onX11_ = driver && strcmp(driver, "x11") == 0;
+    if (onX11_)
+      guardXDisplay();
     // Drivers without a window system wait by polling every millisecond; wait on our own
     // signal instead, as every event they can have comes from wake() or a test hook.
     selfWaiting_ = !driverShowsAWindow(driver);
@@ -118,6 +132,15 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     window_ = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
     if (!window_)
       return false;
+    if (onX11_) {
+      xConnection_ = prepareXWindow(window_);
+      if (xConnection_ >= 0 && pipe2(wakePipe_, O_NONBLOCK | O_CLOEXEC) != 0)
+        xConnection_ = -1;
+    }
+    // An Escape already held down when the window appears (the one that closed the last
+    // preview, say) is not a press in this window: it counts only once released.
+    escapeReleased_ = !SDL_GetKeyboardState(nullptr)[SDL_SCANCODE_ESCAPE];
+    shownAt_ = SDL_GetTicks();
     // The student types the answers in the terminal: showing the question must not take
     // the keyboard away from it.
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
@@ -136,13 +159,13 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   bool waitEvent(WindowEvent* event, int timeoutMs) override {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+      if (lost())
+        return false;
       SDL_Event raw;
-      if (selfWaiting_) {
+      if (xConnection_ >= 0 || selfWaiting_) {
         if (!SDL_PollEvent(&raw)) {
-          std::unique_lock<std::mutex> lock(kickLock_);
-          if (!kickChanged_.wait_until(lock, deadline, [this] { return kicked_; }))
+          if (!waitForMore(deadline))
             return false;
-          kicked_ = false;
           continue;
         }
       } else {
@@ -151,6 +174,8 @@ class SdlQuestionWindow : public QuestionWindowBackend {
         if (!SDL_WaitEventTimeout(&raw, left.count() > 0 ? static_cast<int>(left.count()) : 0))
           return false;
       }
+      if (lost())
+        return false;
       if (translate(raw, event))
         return true;
       if (std::chrono::steady_clock::now() >= deadline)
@@ -158,15 +183,21 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     }
   }
 
-  bool eventsPending() override { return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); }
+  bool eventsPending() override { return !lost() && SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); }
+
+  bool lost() override { return onX11_ && (connectionClosed_.load() || xDisplayLost()); }
 
   void beginFrame() override {
+    if (lost())
+      return;
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
   }
 
   void drawCells(int x, int y, const char* text, int length, int cellWidth, int cellHeight,
                  uint8_t red, uint8_t green, uint8_t blue) override {
+    if (lost())
+      return;
     GlyphAtlas* atlas = atlasFor(cellWidth, cellHeight);
     if (!atlas || !atlas->Texture)
       return;
@@ -182,18 +213,31 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   }
 
   bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) override {
-    if (SDL_GetRendererOutputSize(renderer_, width, height) != 0)
+    if (lost() || SDL_GetRendererOutputSize(renderer_, width, height) != 0)
       return false;
     pixels->assign(static_cast<size_t>(*width) * *height, 0);
     return SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels->data(),
                                 *width * 4) == 0;
   }
 
-  void endFrame() override { SDL_RenderPresent(renderer_); }
+  void endFrame() override {
+    if (!lost())
+      SDL_RenderPresent(renderer_);
+  }
 
   std::string title() override { return window_ ? SDL_GetWindowTitle(window_) : ""; }
 
   void destroy() override {
+    if (lost()) {
+      // The window, its renderer and its textures belong to a display that is gone:
+      // any call on them would talk to it. They are let go of unreleased.
+      for (GlyphAtlas& atlas : atlases_)
+        atlas = GlyphAtlas();
+      atlasCount_ = 0;
+      renderer_ = nullptr;
+      window_ = nullptr;
+      windowId_ = 0;
+    }
     for (GlyphAtlas& atlas : atlases_) {
       if (atlas.Texture)
         SDL_DestroyTexture(atlas.Texture);
@@ -219,12 +263,14 @@ class SdlQuestionWindow : public QuestionWindowBackend {
 
   bool wake(int code) override { return pushUser(code, 0, 0); }
 
-  void injectKey(WindowKey key, bool down, bool control) override {
+  void injectKey(WindowKey key, bool down, bool control, bool repeat) override {
     SDL_Event event;
     SDL_zero(event);
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.windowID = windowId_;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.timestamp = SDL_GetTicks();
     event.key.keysym.sym = symOf(key);
     event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
     event.key.keysym.mod = control ? KMOD_LCTRL : KMOD_NONE;
@@ -258,13 +304,53 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   }
 
   bool push(SDL_Event* event) {
-    bool pushed = SDL_PushEvent(event) == 1;
+    // A lost display takes no more events; the window thread sees the loss itself.
+    bool pushed = !lost() && SDL_PushEvent(event) == 1;
+    if (xConnection_ >= 0) {
+      char byte = 0;
+      (void)!write(wakePipe_[1], &byte, 1);  // a full pipe wakes the window all the same
+      return pushed;
+    }
     {
       std::lock_guard<std::mutex> lock(kickLock_);
       kicked_ = true;
     }
     kickChanged_.notify_one();
     return pushed;
+  }
+
+  // Waits until an event may have come, or the deadline; false at the deadline. On X11
+  // the wait is on the display's connection and the wake pipe: no other thread then
+  // ever talks to the display to wake this one, and a display whose connection has
+  // closed is seen at once, before anything tries to talk to it.
+  bool waitForMore(std::chrono::steady_clock::time_point deadline) {
+    if (xConnection_ < 0) {
+      std::unique_lock<std::mutex> lock(kickLock_);
+      if (!kickChanged_.wait_until(lock, deadline, [this] { return kicked_; }))
+        return false;
+      kicked_ = false;
+      return true;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+      return false;
+    struct pollfd wanted[2] = {{xConnection_, POLLIN | POLLRDHUP, 0}, {wakePipe_[0], POLLIN, 0}};
+    int ready = poll(wanted, 2, static_cast<int>(left.count()));
+    if (ready < 0)
+      return errno == EINTR;
+    if (ready == 0)
+      return false;
+    if (wanted[0].revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) {
+      connectionClosed_.store(true);
+      return false;
+    }
+    if (wanted[1].revents & POLLIN) {
+      char drain[64];
+      while (read(wakePipe_[0], drain, sizeof drain) > 0) {
+      }
+    }
+    return true;
   }
 
   // The event in the window's own terms; false for events the window does not act on.
@@ -314,6 +400,8 @@ class SdlQuestionWindow : public QuestionWindowBackend {
       case SDL_KEYUP:
         event->Type = raw.type == SDL_KEYDOWN ? WindowEvent::Kind::KeyDown : WindowEvent::Kind::KeyUp;
         event->Key = keyOf(raw.key.keysym.sym);
+        if (event->Key == WindowKey::Escape && !escapePressedHere(raw))
+          event->Key = WindowKey::Other;
         return true;
       case SDL_MOUSEWHEEL: {
         int steps = raw.wheel.y;
@@ -331,6 +419,20 @@ class SdlQuestionWindow : public QuestionWindowBackend {
       default:
         return false;
     }
+  }
+
+  // Whether an Escape event is a press made in this window since it appeared: not a
+  // repeat of a key held down, not a press from before, and not for another window.
+  // Its release is noted, so that a key held over from before counts once let go.
+  bool escapePressedHere(const SDL_Event& raw) {
+    if (raw.type == SDL_KEYUP) {
+      escapeReleased_ = true;
+      return true;
+    }
+    bool fresh = escapeReleased_ && raw.key.repeat == 0 &&
+                 SDL_TICKS_PASSED(raw.key.timestamp, shownAt_) &&
+                 (raw.key.windowID == 0 || raw.key.windowID == windowId_);
+    return fresh;
   }
 
   // The glyphs of one cell size, made the first time that size is drawn: the largest
@@ -389,6 +491,14 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   TTF_Font* font_ = nullptr;
   std::atomic<Uint32> windowId_{0};
   bool ttfUp_ = false;
+  bool onX11_ = false;
+  // The display's connection while the window is up on X11, and the pipe that wakes the
+  // window thread's wait on it.
+  int xConnection_ = -1;
+  int wakePipe_[2] = {-1, -1};
+  std::atomic<bool> connectionClosed_{false};
+  bool escapeReleased_ = true;
+  Uint32 shownAt_ = 0;
   bool selfWaiting_ = false;
   GlyphAtlas atlases_[AtlasSlots];
   int atlasCount_ = 0;
