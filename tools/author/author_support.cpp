@@ -76,3 +76,9 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   fclose(file);
   return ok;
 }
+
+size_t fileNameStart(const std::string& path) {
+  const char separators[] = {'/', platform().pathSeparator(), '\0'};
+  size_t last = path.find_last_of(separators);
+  return last == std::string::npos ? 0 : last + 1;
+}
