@@ -36,8 +36,11 @@ std::string below(const char* directory, const char* name) {
 }
 
 HANDLE openForTimes(const char* path, DWORD access) {
-  // Directories open only with backup semantics; ordinary files ignore the flag.
-  return CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  // Shared for writing too: the exam loader may hold the file open for reading and
+  // updating while it asks for its times, and read sharing alone would refuse the
+  // program its own exam. Directories open only with backup semantics; ordinary files
+  // ignore the flag.
+  return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
