@@ -18,6 +18,7 @@ jobs=$(nproc)
 
 scripts/install-windows-deps.sh
 export WINEPREFIX=${WINEPREFIX:-$build/wine}
+mkdir -p "$build"
 VERITOR_JOBS=$jobs VERITOR_WINDOWS_BUILD=$build scripts/build-windows.sh -DVERITOR_TESTS=ON
 cmake --build "$build" -j"$jobs" --target veritor_tests
 
