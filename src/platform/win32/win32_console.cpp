@@ -43,9 +43,12 @@ bool isConsoleHandle(HANDLE handle) {
   return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
 }
 
-// Waits at most timeoutMs for more input to come down a pipe. Files and the console's
-// line input hand over what they have at once, so only a pipe is waited for.
+// Waits at most timeoutMs for more input to come down a pipe. A file hands over what it
+// has at once; the console's line read gives a line's CR and LF together, and waiting on
+// it would wait for the next line.
 bool inputArrives(int timeoutMs) {
+  if (g_stdinIsConsole)
+    return false;
   if (!g_stdinIsPipe)
     return true;
   DWORD started = GetTickCount();
