@@ -7,6 +7,8 @@
 #
 #   scripts/test-windows.sh [LINUX_BUILD]     (default build: where the Linux programs are)
 #
+# Then veritor.exe on a console (Wine's, on a tmux terminal): keys, colours, Ctrl+C.
+#
 # Prints its counts like the Linux suite: ctest's summary for the unit tests, and a last
 # line "N passed, N failed" over everything it ran.
 set -euo pipefail
@@ -79,6 +81,19 @@ e2e_failed=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$build
 passed=$((passed + ${e2e_passed:-0}))
 failed=$((failed + ${e2e_failed:-0}))
 if [ "$e2e_status" -ne 0 ] && [ "${e2e_failed:-0}" -eq 0 ]; then
+  failed=$((failed + 1))
+fi
+
+echo "== veritor.exe on a console under Wine"
+set +e
+VERITOR_WINDOWS_BUILD=$build bash tests/windows/console_e2e.sh
+console_status=$?
+set -e
+console_passed=$(sed -n 's/^console: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$build/console.log" | tail -1)
+console_failed=$(sed -n 's/^console: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$build/console.log" | tail -1)
+passed=$((passed + ${console_passed:-0}))
+failed=$((failed + ${console_failed:-0}))
+if [ "$console_status" -ne 0 ] && [ "${console_failed:-0}" -eq 0 ]; then
   failed=$((failed + 1))
 fi
 
