@@ -50,9 +50,27 @@ export DISPLAY=$display
 wineserver -p
 scripts/wine-run cmd /c exit 0 >/dev/null 2>&1 || true
 
+export VERITOR_LINUX_BUILD=$linux VERITOR_WINDOWS_BUILD=$build
 passed=0
 failed=0
 started=$(date +%s)
+
+# run_checks NAME SCRIPT: runs one of the check scripts and adds its "NAME: N passed, N
+# failed" to the counts; a script that fails without saying so counts as one failure.
+run_checks() {
+  local name=$1 script=$2 status ok bad
+  set +e
+  bash "$script"
+  status=$?
+  set -e
+  ok=$(sed -n "s/^$name: \([0-9]*\) passed, \([0-9]*\) failed\$/\1/p" "$build/$name.log" | tail -1)
+  bad=$(sed -n "s/^$name: \([0-9]*\) passed, \([0-9]*\) failed\$/\2/p" "$build/$name.log" | tail -1)
+  passed=$((passed + ${ok:-0}))
+  failed=$((failed + ${bad:-0}))
+  if [ "$status" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then
+    failed=$((failed + 1))
+  fi
+}
 
 # --- Unit tests -------------------------------------------------------------------------
 # Tests of the question window wait for the Win32 window backend.
@@ -72,30 +90,10 @@ fi
 
 # --- End to end: a session on Windows, read on Linux ------------------------------------
 echo "== A session under Wine, read back by the Linux veritor-author"
-set +e
-VERITOR_LINUX_BUILD=$linux VERITOR_WINDOWS_BUILD=$build bash tests/windows/session_e2e.sh
-e2e_status=$?
-set -e
-e2e_passed=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$build/e2e.log" | tail -1)
-e2e_failed=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$build/e2e.log" | tail -1)
-passed=$((passed + ${e2e_passed:-0}))
-failed=$((failed + ${e2e_failed:-0}))
-if [ "$e2e_status" -ne 0 ] && [ "${e2e_failed:-0}" -eq 0 ]; then
-  failed=$((failed + 1))
-fi
+run_checks e2e tests/windows/session_e2e.sh
 
 echo "== veritor.exe on a console under Wine"
-set +e
-VERITOR_WINDOWS_BUILD=$build bash tests/windows/console_e2e.sh
-console_status=$?
-set -e
-console_passed=$(sed -n 's/^console: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$build/console.log" | tail -1)
-console_failed=$(sed -n 's/^console: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$build/console.log" | tail -1)
-passed=$((passed + ${console_passed:-0}))
-failed=$((failed + ${console_failed:-0}))
-if [ "$console_status" -ne 0 ] && [ "${console_failed:-0}" -eq 0 ]; then
-  failed=$((failed + 1))
-fi
+run_checks console tests/windows/console_e2e.sh
 
 echo "== Windows suite: $(( $(date +%s) - started )) s under Wine"
 echo "windows: $passed passed, $failed failed"

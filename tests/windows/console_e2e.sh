@@ -18,19 +18,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-  local name=$1
-  shift
-  if "$@" >>"$log" 2>&1; then
-    passed=$((passed + 1))
-    echo "ok      $name" | tee -a "$log"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name" | tee -a "$log"
-  fi
-}
+source "$root/tests/windows/checks.sh"
 screen() { tmux capture-pane -p -t "$session" -S -200 2>/dev/null; }
 # Waits up to 30 s for the text on the screen.
 shows() {

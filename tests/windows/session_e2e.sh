@@ -15,19 +15,7 @@ log="$windows/e2e.log"
 work=$(mktemp -d "${TMPDIR:-/tmp}/veritor-windows-e2e-XXXXXX")
 [ -n "${VERITOR_KEEP_E2E:-}" ] || trap 'rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...: one counted check
-  local name=$1
-  shift
-  if "$@" >>"$log" 2>&1; then
-    passed=$((passed + 1))
-    echo "ok      $name" | tee -a "$log"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name" | tee -a "$log"
-  fi
-}
+source "$root/tests/windows/checks.sh"
 contains() { grep -qF -- "$2" <<<"$1" || { echo "missing: $2"; return 1; }; }
 without_cr() { tr -d '\r' <"$1"; }
 
