@@ -1,7 +1,7 @@
 // The POSIX backend's view of the user's folders.
 #include <string>
 
-#include "support/environment_value.h"
+#include "support/system_calls.h"
 #include "support/scripted_test.h"
 
 namespace {

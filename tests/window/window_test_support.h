@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/system_calls.h"
 #include "support/scripted_test.h"
 #include "window/question_window.h"
 #include "window/question_window_testing.h"
@@ -17,7 +18,7 @@ class RealWindowTest : public ScriptedTest {
  protected:
   void SetUp() override {
     ScriptedTest::SetUp();
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setEnvironmentDefault("SDL_VIDEODRIVER", "offscreen");
     setWindowView(WindowView::Graphical);
   }
   void TearDown() override {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "support/environment_value.h"
+#include "support/system_calls.h"
 #include "support/scripted_test.h"
 #include "window/published_text.h"
 #include "window/question_window.h"

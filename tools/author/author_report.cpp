@@ -12,7 +12,6 @@
 #include "author.h"
 #include "author_arguments.h"
 #include "author_support.h"
-#include "platform/posix/posix_platform.h"
 #include "report_rows.h"
 #include "result/xmc_reader.h"
 

@@ -44,6 +44,9 @@ class PosixPlatform : public Platform {
   bool loadResource(const char* type, int id, const uint8_t** data, size_t* size) override;
 };
 
+// The POSIX backend, a single instance for the whole process; systemPlatform() on Linux.
+Platform& posixPlatform();
+
 // Seconds from 1601-01-01, where file times count from, to 1970-01-01, where the
 // system's clock counts from.
 constexpr int64_t SecondsFrom1601To1970 = 11644473600LL;
@@ -52,5 +55,3 @@ constexpr int64_t SecondsFrom1601To1970 = 11644473600LL;
 // signal handler.
 void restoreTerminal();
 
-// Whether the stream goes to a terminal: tools show progress only to a person watching.
-bool isTerminalStream(ConsoleStream stream);
