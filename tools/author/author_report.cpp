@@ -12,6 +12,7 @@
 #include "author.h"
 #include "author_arguments.h"
 #include "author_support.h"
+#include "platform/platform.h"
 #include "report_rows.h"
 #include "result/xmc_reader.h"
 

@@ -1,18 +1,18 @@
 // The POSIX backend's view of the user's folders.
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_platform.h"
 #include "support/system_calls.h"
-#include "support/scripted_test.h"
 
 namespace {
 
-class PosixFilesTest : public ScriptedTest {
- protected:
-  // The real backend's answer, not the folders a scripted test sets.
-  std::string userFolder(int candidate) { return console.PosixPlatform::userFolder(candidate); }
-};
+std::string userFolder(int candidate) {
+  return posixPlatform().userFolder(candidate);
+}
 
-TEST_F(PosixFilesTest, UserFoldersWithoutHomeAreTheOnesNamedOutright) {
+TEST(PosixFilesTest, UserFoldersWithoutHomeAreTheOnesNamedOutright) {
   EnvironmentValue home("HOME", nullptr);
   EnvironmentValue data("XDG_DATA_HOME", "/data");
   EnvironmentValue config("XDG_CONFIG_HOME", "/config");
