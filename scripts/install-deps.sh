@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Veritor needs to build, test and run, when any is missing.
+# Given package names, installs those instead (scripts/build-deb.sh names its own).
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xxd
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
