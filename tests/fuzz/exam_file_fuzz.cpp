@@ -90,6 +90,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     abort();
   g_folder = pattern;
   g_startFolder = std::filesystem::current_path();
+  atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(g_folder, ignored);
+  });
   ExamSessionRunner = skipSession;
   return 0;
 }
