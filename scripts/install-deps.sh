@@ -3,6 +3,7 @@
 #   install-deps.sh run    building and running the programs (what scripts/try.sh needs)
 #   install-deps.sh test   that, and the test suite, the fuzzer and the benchmarks
 #                          (what scripts/test.sh needs; the default)
+#   install-deps.sh --packages NAME...   those packages (scripts/build-deb.sh names its own)
 set -euo pipefail
 
 purpose=${1:-test}
@@ -23,9 +24,10 @@ test_packages=(
 )
 
 case "$purpose" in
+  --packages) shift; packages=("$@") ;;
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|test|--packages NAME...]" >&2; exit 2 ;;
 esac
 
 missing=()

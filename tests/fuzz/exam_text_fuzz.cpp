@@ -16,7 +16,7 @@
 #include "format/exam_header.h"
 #include "format/header_layout.h"
 #include "format/question_store.h"
-#include "platform/scripted/scripted_platform.h"
+#include "fuzz/fuzz_support.h"
 #include "state/program_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t lineEnd = input.find('\n');
   size_t bodyStart = lineEnd == std::string::npos ? size : lineEnd + 1;
 
-  ScriptedPlatform console;
-  setPlatform(&console);
+  freshPlatform();
 
   std::vector<char> header(input.begin(), input.begin() + static_cast<long>(bodyStart));
   header.push_back('\0');
@@ -47,16 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (diagnosis.Faults.empty() && !headerTaken && line.size() < 1023)
     __builtin_trap();
 
-  clearQuestionStore();
+  // The store is empty here: every input leaves it cleared.
   State.LineNumber = 0;
   std::string body = input.substr(bodyStart);
   State.Body.Text = body.c_str();
   State.Body.Position = 0;
   State.Body.End = body.size();
-  try {
-    parseQuestions();
-  } catch (const ProgramExit&) {
-  }
+  runToEnd([] { parseQuestions(); });
   clearQuestionStore();
   State.Body = BodyText{};
 

@@ -9,15 +9,14 @@
 #include <string>
 
 #include "crypto/key_data.h"
-#include "platform/scripted/scripted_platform.h"
+#include "fuzz/fuzz_support.h"
 #include "result/xmc_analysis.h"
 #include "result/xmc_reader.h"
 #include "state/program_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static ScriptedPlatform console;
+  freshPlatform();
   static bool keyed = [] {
-    setPlatform(&console);
     uint32_t length = 0;
     State.KeyData = loadKeyResource(&length);
     State.KeyLength = length;
@@ -38,5 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text = xmcTranscript(reading, &summary) + xmcTimeline(reading) + xmcEndLine(analysis) +
                      xmcLateText(analysis) + xmcEndText(analysis);
   (void)text;
+  setPlatform(nullptr);
   return 0;
 }

@@ -39,6 +39,24 @@ bool ScriptedPlatform::scriptDone() const {
   return input_.empty();
 }
 
+void ScriptedPlatform::reset() {
+  std::lock_guard<std::mutex> hold(lock_);
+  input_.clear();
+  pieces_.clear();
+  taken_ = 0;
+  attribute_[0] = attribute_[1] = DefaultAttribute;
+  echoed_.clear();
+  clearCount_ = 0;
+  title_.clear();
+  columns_ = 80;
+  guardCalls_ = 0;
+  tick_ = 1000000;
+  utc_ = ScriptStartUtc;
+  utcOffsetMinutes_ = 0;
+  for (std::string& folder : folders_)
+    folder.clear();
+}
+
 std::vector<WrittenPiece> ScriptedPlatform::pieces() const {
   std::lock_guard<std::mutex> hold(lock_);
   return pieces_;

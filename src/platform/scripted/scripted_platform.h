@@ -36,6 +36,10 @@ class ScriptedPlatform : public ForwardingPlatform {
   // An extended key: the prefix (0xE0 or 0x00) and its scan code.
   void pressKey(int prefix, int scanCode, uint32_t thinkMs = 1000);
   bool scriptDone() const;
+  // Forgets the script, what was written and the clock, as a new backend would, without
+  // setting up the terminal again: for callers that run many short scripts one after
+  // another (the fuzz targets).
+  void reset();
 
   // --- What was written ----------------------------------------------------------------
   std::vector<WrittenPiece> pieces() const;
