@@ -1,7 +1,4 @@
 // veritor-author report over a folder of completed files made by real sessions.
-#include <sys/stat.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +6,7 @@
 
 #include "crypto/sha256.h"
 #include "support/session_fixture.h"
+#include "support/system_calls.h"
 
 namespace {
 
@@ -47,16 +45,17 @@ class ReportTest : public SessionTest {
     folder.write(file, bytes);
   }
   ToolRun report(const std::string& arguments) {
-    std::string out = folder.file("out.txt"), err = folder.file("err.txt");
-    std::string command = std::string(VERITOR_BINARY_DIR) + "/veritor-author report " + arguments +
-                          " >" + out + " 2>" + err + " </dev/null";
-    int status = system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, folder.read("out.txt"), folder.read("err.txt")};
+    std::string err = folder.file("err.txt");
+    std::string command = nativePath(std::string(VERITOR_BINARY_DIR) + "/veritor-author") +
+                          " report " + arguments + " 2>" + err;
+    std::string out;
+    int status = runCommand(command, &out);
+    return {status, out, folder.read("err.txt")};
   }
   // A folder of five files: genuine, cut short, damaged, another password's, and two
   // of one identifier.
   void classFolder() {
-    mkdir(folder.file("class").c_str(), 0700);
+    std::filesystem::create_directory(folder.file("class"));
     student("Lovelace, Ada", "abc123");
     take("class/ada.xmc", "=HYPERLINK(\"http://x\")", "-3");
     student("Babbage, Charles", "cab001");
@@ -70,7 +69,7 @@ class ReportTest : public SessionTest {
     std::string damaged = bytes;
     damaged[damaged.size() / 2] = 'G';
     folder.write("class/damaged.xmc", damaged);
-    mkdir(folder.file("class/folder.xmc").c_str(), 0700);
+    std::filesystem::create_directory(folder.file("class/folder.xmc"));
   }
 };
 
@@ -90,8 +89,7 @@ TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
   std::vector<std::string> before;
   for (const std::string& name : names)
     before.push_back(folder.read("class/" + name));
-  struct stat timesBefore;
-  stat(folder.file("class/ada.xmc").c_str(), &timesBefore);
+  const auto timeBefore = std::filesystem::last_write_time(folder.file("class/ada.xmc"));
 
   ToolRun run = report("--password secret " + folder.file("class"));
   EXPECT_EQ(run.Status, 1);
@@ -132,9 +130,7 @@ TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
 
   for (size_t i = 0; i < names.size(); ++i)
     EXPECT_EQ(folder.read("class/" + names[i]), before[i]) << names[i];
-  struct stat timesAfter;
-  stat(folder.file("class/ada.xmc").c_str(), &timesAfter);
-  EXPECT_EQ(timesAfter.st_mtime, timesBefore.st_mtime);
+  EXPECT_EQ(std::filesystem::last_write_time(folder.file("class/ada.xmc")), timeBefore);
 
   // A genuine file alone ends with status 0.
   EXPECT_EQ(report("--password secret " + folder.file("class/ada.xmc")).Status, 0);

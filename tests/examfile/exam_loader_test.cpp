@@ -267,9 +267,11 @@ TEST_F(ExamLoaderTest, UnreadableFileIsReportedBeforeTheClockIsJudged) {
     console.typeLine("");
     EXPECT_EQ(runProgram([] { loadExam(); }), NoExit) << all();
   }
-  EXPECT_NE(all().find("Error - Unable to open exam/homefile file (MidtermExam.exm), error = "
-                       "0000000D\n\n"),
-            std::string::npos)
+  char message[128];
+  snprintf(message, sizeof message,
+           "Error - Unable to open exam/homefile file (MidtermExam.exm), error = %08X\n\n",
+           UnreadableFile::openErrorCode());
+  EXPECT_NE(all().find(message), std::string::npos)
       << all();
   EXPECT_EQ(attributeOf("Error - Unable to open exam/homefile file"), 12);
   EXPECT_EQ(all().find("System Clock Reset"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -52,4 +53,8 @@ bool UnreadableFile::unreadable() const {
     return true;
   fclose(file);
   return false;
+}
+
+unsigned UnreadableFile::openErrorCode() {
+  return EACCES;
 }
