@@ -1,5 +1,6 @@
-// Shared pieces of the tests that open the real question window under SDL's offscreen
-// video driver (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb).
+// Shared pieces of the tests that open the real question window: under SDL's offscreen
+// video driver on Linux (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb), on
+// the desktop on Windows.
 #pragma once
 
 #include <cstdlib>
@@ -10,6 +11,9 @@
 #include "window/question_window_testing.h"
 #include "window/window_colors.h"
 
+// Sets up the window system the tests draw with; each system's window test file has it.
+void chooseTestWindowSystem();
+
 // Generous: these only bound how long a broken window can keep a test waiting.
 constexpr int WindowWaitMs = 10000;
 
@@ -17,7 +21,7 @@ class RealWindowTest : public ScriptedTest {
  protected:
   void SetUp() override {
     ScriptedTest::SetUp();
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    chooseTestWindowSystem();
     setWindowView(WindowView::Graphical);
   }
   void TearDown() override {

@@ -47,32 +47,6 @@ class WindowViewTest : public ScriptedTest {
   }
 };
 
-// Sets or clears an environment variable for the life of the object.
-class EnvironmentValue {
- public:
-  EnvironmentValue(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    hadOld_ = old != nullptr;
-    if (old)
-      old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~EnvironmentValue() {
-    if (hadOld_)
-      setenv(name_, old_.c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  bool hadOld_ = false;
-  std::string old_;
-};
-
 }  // namespace
 
 TEST_F(WindowViewTest, ConsoleViewPrintsTheTextLaidOutAtTheTerminalWidth) {
@@ -149,25 +123,5 @@ TEST_F(WindowViewTest, WindowSystemRefusingIsReportedAndTheSessionGoesOn) {
     EXPECT_FALSE(questionWindowOpen());
     EXPECT_TRUE(console.scriptDone());
     closeQuestionWindow();
-  }
-}
-
-TEST_F(WindowViewTest, OnlyAVisibleDisplayOrAnAskedForDriverCountsAsGraphical) {
-  EnvironmentValue wayland("WAYLAND_DISPLAY", nullptr);
-  {
-    EnvironmentValue driver("SDL_VIDEODRIVER", nullptr);
-    EnvironmentValue display("DISPLAY", nullptr);
-    EXPECT_FALSE(graphicalDisplayAvailable());
-  }
-  {
-    // A display that is not there: SDL falls back to its offscreen driver by itself.
-    EnvironmentValue driver("SDL_VIDEODRIVER", nullptr);
-    EnvironmentValue display("DISPLAY", ":4711");
-    EXPECT_FALSE(graphicalDisplayAvailable());
-  }
-  {
-    EnvironmentValue driver("SDL_VIDEODRIVER", "offscreen");
-    EnvironmentValue display("DISPLAY", nullptr);
-    EXPECT_TRUE(graphicalDisplayAvailable());
   }
 }
