@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Veritor and runs the whole test suite: once built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, once with ThreadSanitizer, and then the
-# exam-text fuzzer for a minute. Any failure or sanitizer finding fails the run.
+# AddressSanitizer and UndefinedBehaviorSanitizer, once with ThreadSanitizer, then the
+# exam-text fuzzer for a minute, and then the Windows suite: the programs and unit tests
+# cross-built for 32-bit Windows and run under Wine (scripts/test-windows.sh). Any failure
+# or sanitizer finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -34,5 +36,14 @@ if [ "$fuzz_seconds" -gt 0 ] && [ -x scripts/fuzz.sh ]; then
   echo "== Fuzzing the exam header and body parser for $fuzz_seconds s"
   scripts/fuzz.sh "$fuzz_seconds"
 fi
+# VERITOR_WINDOWS=0 leaves the Windows suite out.
+if [ "${VERITOR_WINDOWS:-1}" != 0 ]; then
+  echo "== Windows suite"
+  mkdir -p build-windows
+  scripts/test-windows.sh build-asan | tee build-windows/suite.log
+  ran=$(sed -n 's/^windows: \([0-9]*\) passed, 0 failed$/\1/p' build-windows/suite.log | tail -1)
+  passed=$((passed + ${ran:-0}))
+fi
+
 echo "== All tests passed"
 echo "$passed passed, 0 failed"

@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "platform/platform.h"
+#include "platform/printf_format.h"
 
 // The banner of every press-ENTER pause.
 extern const char* const PressEnterBanner;
@@ -22,8 +23,7 @@ constexpr int KeyPageDown = 81;
 
 // Writes a printf-formatted text on the stream in the attribute in force. The text may
 // be of any length (an answer is up to 4095 characters).
-void consolePrintf(ConsoleStream stream, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+void consolePrintf(ConsoleStream stream, const char* format, ...) PRINTF_FORMAT(2, 3);
 void consoleWrite(ConsoleStream stream, const char* text);
 void setConsoleAttribute(ConsoleStream stream, int attribute);
 

@@ -72,8 +72,10 @@ void readKeyFile(const char* name) {
     endProgram(-1);
   }
 
-  uint8_t* buffer = size <= long(UINT32_MAX) ? static_cast<uint8_t*>(malloc(size_t(size)))
-                                             : nullptr;
+  // KeyLength counts in 32 bits. The comparison is made in a type wider than both, since
+  // long is 32 bits on Windows, where long(UINT32_MAX) is -1.
+  uint8_t* buffer = uint64_t(size) <= UINT32_MAX ? static_cast<uint8_t*>(malloc(size_t(size)))
+                                                 : nullptr;
   if (!buffer) {
     fclose(file);
     consolePrintf(ConsoleStream::Err,

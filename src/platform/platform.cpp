@@ -6,7 +6,7 @@ Platform* g_backend = nullptr;
 
 Platform& platform() {
   if (!g_backend)
-    g_backend = &posixPlatform();
+    g_backend = &systemPlatform();
   return *g_backend;
 }
 

@@ -3,8 +3,8 @@
 // Everything the program needs from the system (console, clock, files, folders, the
 // process exit, embedded data, the question window) is reached through the Platform
 // interface below. Only code under src/platform/ includes a system header. The program
-// talks to platform(), which is the POSIX backend in the real program and the scripted
-// backend in tests, the way a build tool talks to its disk through an interface that a
+// talks to platform(), which is the system's backend in the real program (POSIX on Linux,
+// Win32 on Windows) and the scripted backend in tests, the way a build tool talks to its disk through an interface that a
 // test replaces with an in-memory one.
 #pragma once
 
@@ -116,12 +116,13 @@ class Platform {
   virtual bool loadResource(const char* type, int id, const uint8_t** data, size_t* size);
 };
 
-// The backend in use. The real program uses the POSIX one; a test installs another.
+// The backend in use. The real program uses the system's own; a test installs another.
 Platform& platform();
 void setPlatform(Platform* backend);
 
-// The POSIX backend, a single instance for the whole process.
-Platform& posixPlatform();
+// The backend of the system this build is for (POSIX or Win32), a single instance for the
+// whole process.
+Platform& systemPlatform();
 
 // Calendar time to and from 100-ns units since 1601, as the system's own conversions do.
 // systemTimeToFileTime is false for a date that does not exist (month 13, day 32, ...).

@@ -4,5 +4,7 @@
 
 #include <string>
 
+#include "platform/printf_format.h"
+
 // Appends the printf-formatted text; returns the length of what was appended.
-int appendFormat(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+int appendFormat(std::string* text, const char* format, ...) PRINTF_FORMAT(2, 3);

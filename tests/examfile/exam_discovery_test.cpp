@@ -77,11 +77,13 @@ TEST_F(ExamDiscoveryTest, DescendsIntoMatchingDirectoriesOnly) {
 }
 
 TEST_F(ExamDiscoveryTest, RootDirectoryGetsNoSecondSeparator) {
-  snprintf(State.SearchPath, sizeof State.SearchPath, "/");
+  // "/" here, a drive root such as "C:\" on Windows.
+  const std::string root = std::filesystem::path(folder.path()).root_path().string();
+  snprintf(State.SearchPath, sizeof State.SearchPath, "%s", root.c_str());
   addFoundFile("RootExam.exm");
   keepFoundList();
-  EXPECT_EQ(std::string(State.ExamFileList->Path), "/RootExam.exm");
-  EXPECT_EQ(State.ExamFileList->NameOffset, 1);
+  EXPECT_EQ(std::string(State.ExamFileList->Path), root + "RootExam.exm");
+  EXPECT_EQ(State.ExamFileList->NameOffset, int(root.size()));
 }
 
 // A path too long for a node is left out rather than cut.

@@ -7,6 +7,7 @@
 #include "result/record_writer.h"
 #include "result/result_blocks.h"
 #include "support/session_fixture.h"
+#include "support/system_calls.h"
 
 namespace {
 
@@ -134,14 +135,9 @@ TEST_F(XmcReaderTest, ATickThatGoesBackIsReported) {
 
 TEST_F(XmcReaderTest, AuthorToolReadsTheFileAndSaysWhereACutFileStops) {
   takeExam();
-  std::string tool = std::string(VERITOR_BINARY_DIR) + "/veritor-author read ";
+  std::string tool = nativePath(std::string(VERITOR_BINARY_DIR) + "/veritor-author") + " read ";
   auto run = [&](const std::string& arguments, std::string* output) {
-    FILE* pipe = popen((tool + arguments + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-      output->append(buffer, got);
-    return WEXITSTATUS(pclose(pipe));
+    return runCommand(tool + arguments + " 2>&1", output);
   };
   std::string output;
   EXPECT_EQ(run("--timeline " + folder.file("result.xmc"), &output), 0);

@@ -7,6 +7,7 @@
 #include "session/question_order.h"
 #include "state/program_state.h"
 #include "support/session_fixture.h"
+#include "support/system_calls.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST_F(SessionTest, AnswersInFileOrderWithInstructionsRecordsAndFinalMessage) {
   // The instructions screen, piece by piece in its colours.
   std::string hashes(72, '#');
   std::string stars(72, '*');
-  std::string folderPath = folder.path() + "/";
+  std::string folderPath = folder.path() + pathSeparator();
   EXPECT_EQ(attributeOf(hashes + "\n\nYour completed Exam XMC file will be here:\n\n"), 10);
   EXPECT_EQ(attributeOf("--> " + folderPath + "\n\n"), 14);
   EXPECT_EQ(attributeOf("*** Submit this XMC file: \n\n"), 10);

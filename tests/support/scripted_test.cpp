@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "examfile/expiry_check.h"
 #include "format/question_store.h"
+#include "support/system_calls.h"
 #include "window/question_window.h"
 
 void ScriptedTest::SetUp() {
@@ -45,9 +47,21 @@ int ScriptedTest::attributeOf(const std::string& text) const {
 }
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "veritor-test-XXXXXX").string();
-  char* made = mkdtemp(pattern.data());
-  path_ = made ? made : "";
+  // A fresh name each time: create_directory is false for a folder that is already there.
+  static std::mt19937 names{std::random_device{}()};
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    char name[32];
+    snprintf(name, sizeof name, "veritor-test-%08x", static_cast<unsigned>(names()));
+    std::filesystem::path candidate = base / name;
+    if (std::filesystem::create_directory(candidate, error))
+      path_ = candidate.string();
+  }
+}
+
+std::string TempFolder::file(const std::string& name) const {
+  return path_ + pathSeparator() + nativePath(name);
 }
 
 TempFolder::~TempFolder() {

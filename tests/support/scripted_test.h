@@ -34,7 +34,8 @@ class TempFolder {
   TempFolder();
   ~TempFolder();
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  // A path below the folder; name may use '/' between folders, on every system.
+  std::string file(const std::string& name) const;
   void write(const std::string& name, const std::string& content) const;
   std::string read(const std::string& name) const;
 

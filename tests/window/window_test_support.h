@@ -1,18 +1,16 @@
-// Shared pieces of the tests that open the real question window: under SDL's offscreen
-// video driver on Linux (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb), on
-// the desktop on Windows.
+// Shared pieces of the tests that open the real question window: on Linux under SDL's
+// offscreen video driver (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb), on
+// Windows on the desktop (under Wine, the X display it runs on).
 #pragma once
 
 #include <cstdlib>
 #include <cstring>
 
+#include "support/system_calls.h"
 #include "support/scripted_test.h"
 #include "window/question_window.h"
 #include "window/question_window_testing.h"
 #include "window/window_colors.h"
-
-// Sets up the window system the tests draw with; each system's window test file has it.
-void chooseTestWindowSystem();
 
 // Generous: these only bound how long a broken window can keep a test waiting.
 constexpr int WindowWaitMs = 10000;
@@ -21,7 +19,7 @@ class RealWindowTest : public ScriptedTest {
  protected:
   void SetUp() override {
     ScriptedTest::SetUp();
-    chooseTestWindowSystem();
+    setEnvironmentDefault("SDL_VIDEODRIVER", "offscreen");
     setWindowView(WindowView::Graphical);
   }
   void TearDown() override {

@@ -56,9 +56,9 @@ bool onOff(const std::string& value, bool* out) {
 }
 
 std::string defaultOutput(const std::string& input) {
-  size_t slash = input.find_last_of('/');
+  size_t name = fileNameStart(input);
   size_t dot = input.find_last_of('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+  if (dot != std::string::npos && dot >= name)
     return input.substr(0, dot) + ".exm";
   return input + ".exm";
 }
@@ -181,8 +181,7 @@ int authorMake(int argc, char** argv) {
 
   printf("veritor-author make: wrote %s: %d questions, %.1f points, expires %s\n",
          output.c_str(), questions, points, expiry.c_str());
-  size_t slash = output.find_last_of('/');
-  std::string fileName = slash == std::string::npos ? output : output.substr(slash + 1);
+  std::string fileName = output.substr(fileNameStart(output));
   if (fileName.find("Exam") == std::string::npos || fileName.size() < 4 ||
       strcasecmp(fileName.c_str() + fileName.size() - 4, ".exm") != 0)
     fprintf(stderr,

@@ -5,7 +5,7 @@
 
 #include "console/console.h"
 #include "crypto/key_data.h"
-#include "platform/posix/posix_platform.h"
+#include "platform/forwarding_platform.h"
 #include "state/program_state.h"
 
 namespace {
@@ -17,12 +17,12 @@ struct AuthorExit {
 // The program's code reports through the console and may end the process; in the tool
 // its messages go out as they are, pauses pass at once, and an end becomes an
 // AuthorExit that runChecked catches.
-class AuthorPlatform : public PosixPlatform {
+class AuthorPlatform : public ForwardingPlatform {
  public:
   void write(ConsoleStream stream, const char* text, size_t length) override {
     if (length == strlen(PressEnterBanner) && memcmp(text, PressEnterBanner, length) == 0)
       return;
-    PosixPlatform::write(stream, text, length);
+    ForwardingPlatform::write(stream, text, length);
   }
   // A pause waits for a key and the rest of its line: give it both.
   int readLineChar() override {
@@ -75,4 +75,10 @@ bool readWholeFile(const std::string& path, std::string* contents) {
   bool ok = !ferror(file);
   fclose(file);
   return ok;
+}
+
+size_t fileNameStart(const std::string& path) {
+  const char separators[] = {'/', platform().pathSeparator(), '\0'};
+  size_t last = path.find_last_of(separators);
+  return last == std::string::npos ? 0 : last + 1;
 }

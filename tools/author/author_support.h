@@ -19,3 +19,7 @@ bool runChecked(const std::function<void()>& fn);
 bool setUpAuthorKey(const std::string& keyFile);
 
 bool readWholeFile(const std::string& path, std::string* contents);
+
+// Where the file name begins in a path: after the last separator of the system ('/' too on
+// Windows, which takes both), or 0.
+size_t fileNameStart(const std::string& path);

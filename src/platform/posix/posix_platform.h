@@ -43,6 +43,9 @@ class PosixPlatform : public Platform {
   bool loadResource(const char* type, int id, const uint8_t** data, size_t* size) override;
 };
 
+// The POSIX backend, a single instance for the whole process; systemPlatform() on Linux.
+Platform& posixPlatform();
+
 // Seconds from 1601-01-01, where file times count from, to 1970-01-01, where the
 // system's clock counts from.
 constexpr int64_t SecondsFrom1601To1970 = 11644473600LL;

@@ -1,7 +1,7 @@
 // The scripted backend, for tests: the student's keys come from a script, everything
 // written is recorded with the attribute in force, the clock moves only when the test
 // (or the script) moves it, and the end of the process becomes a ProgramExit that the
-// test catches. Files and folders are the real ones of the POSIX backend.
+// test catches. Files and folders are the real ones of the system the tests run on.
 #pragma once
 
 #include <atomic>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_platform.h"
+#include "platform/forwarding_platform.h"
 
 // Thrown where the real program would end.
 struct ProgramExit {
@@ -23,7 +23,7 @@ struct WrittenPiece {
   std::string Text;
 };
 
-class ScriptedPlatform : public PosixPlatform {
+class ScriptedPlatform : public ForwardingPlatform {
  public:
   ScriptedPlatform();
 
@@ -51,7 +51,7 @@ class ScriptedPlatform : public PosixPlatform {
   void setTick(uint32_t tick) { tick_ = tick; }
   void setUtc(FileTime now) { utc_ = now; }
   // Moves the tick count and the clock on together. Only the test and the script move
-  // them: a sleep in the program (the POSIX one, inherited) really waits and leaves the
+  // them: a sleep in the program (the system's own, passed on) really waits and leaves the
   // scripted clock where it was.
   void advance(uint32_t milliseconds);
   void setUtcOffsetMinutes(int minutes) { utcOffsetMinutes_ = minutes; }

@@ -5,9 +5,6 @@
 #include "state/program_state.h"
 #include "window/window_test_support.h"
 
-// Windows draws on the desktop it runs on (under Wine, an X display such as Xvfb).
-void chooseTestWindowSystem() {}
-
 namespace {
 
 HWND findQuestionWindow() { return FindWindowA("QuestionClass", "QUESTION"); }

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The Windows suite: cross-builds the 32-bit programs and their unit tests and runs them
+# under 32-bit Wine, with an Xvfb display for windows. Then a whole session: veritor.exe
+# takes an exam made by the Linux veritor-author, the Linux veritor-author reads the
+# completed-exam file back, and that file is compared with the one the Linux veritor
+# writes for the same typed session.
+#
+#   scripts/test-windows.sh [LINUX_BUILD]     (default build: where the Linux programs are)
+#
+# Prints its counts like the Linux suite: ctest's summary for the unit tests, and a last
+# line "N passed, N failed" over everything it ran.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+linux=$(cd "${1:-build}" && pwd)
+build=${VERITOR_WINDOWS_BUILD:-$root/build-windows}
+jobs=$(nproc)
+
+scripts/install-windows-deps.sh
+export WINEPREFIX=${WINEPREFIX:-$build/wine}
+VERITOR_JOBS=$jobs VERITOR_WINDOWS_BUILD=$build scripts/build-windows.sh -DVERITOR_TESTS=ON
+cmake --build "$build" -j"$jobs" --target veritor_tests
+
+# --- Wine, set up once for the run ------------------------------------------------------
+# The build ran Wine without a display; a Wine server started so cannot make windows
+# later, so it is ended before the display is given.
+wineserver -k 2>/dev/null || true
+display=""
+xvfb_pid=""
+for n in $(seq 90 140); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    display=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    break
+  fi
+done
+[ -n "$display" ] || { echo "test-windows: no free X display for Xvfb"; exit 1; }
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=$display
+# A Wine server kept running for the whole run: a cold start costs seconds per program.
+wineserver -p
+scripts/wine-run cmd /c exit 0 >/dev/null 2>&1 || true
+
+passed=0
+failed=0
+started=$(date +%s)
+
+# --- Unit tests -------------------------------------------------------------------------
+# Tests of the question window wait for the Win32 window backend.
+excluded=${VERITOR_WINDOWS_EXCLUDE:-'^(WindowViewTest|RealWindowTest|WindowRedrawTest)\.'}
+echo "== Windows unit tests under Wine (in $build)"
+set +e
+(cd "$build" && ctest --output-on-failure -j"$jobs" -E "$excluded") | tee "$build/ctest.log"
+unit_status=${PIPESTATUS[0]}
+set -e
+ran=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2/p' "$build/ctest.log")
+bad=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1/p' "$build/ctest.log")
+passed=$((passed + ${ran:-0} - ${bad:-0}))
+failed=$((failed + ${bad:-0}))
+if [ "$unit_status" -ne 0 ] && [ "${bad:-0}" -eq 0 ]; then
+  failed=$((failed + 1))
+fi
+
+# --- End to end: a session on Windows, read on Linux ------------------------------------
+echo "== A session under Wine, read back by the Linux veritor-author"
+set +e
+VERITOR_LINUX_BUILD=$linux VERITOR_WINDOWS_BUILD=$build bash tests/windows/session_e2e.sh
+e2e_status=$?
+set -e
+e2e_passed=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$build/e2e.log" | tail -1)
+e2e_failed=$(sed -n 's/^e2e: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$build/e2e.log" | tail -1)
+passed=$((passed + ${e2e_passed:-0}))
+failed=$((failed + ${e2e_failed:-0}))
+if [ "$e2e_status" -ne 0 ] && [ "${e2e_failed:-0}" -eq 0 ]; then
+  failed=$((failed + 1))
+fi
+
+echo "== Windows suite: $(( $(date +%s) - started )) s under Wine"
+echo "windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,5 @@
+#include "platform/posix/posix_platform.h"
+
+Platform& systemPlatform() {
+  return posixPlatform();
+}

@@ -1,0 +1,239 @@
+// Console side of the Win32 backend: attributes on the console handles, raw keys from the
+// run-time library's console-character read, and the guard against closing the console
+// and interrupting the program. When standard input is not a console (a pipe or a file,
+// as in tests and redirected runs) keys and lines come from the one byte stream, as on
+// Linux, and end of input is the same orderly end.
+#include <windows.h>
+#include <conio.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+HANDLE g_in = INVALID_HANDLE_VALUE;
+HANDLE g_out = INVALID_HANDLE_VALUE;
+HANDLE g_err = INVALID_HANDLE_VALUE;
+bool g_stdinIsConsole = false;
+bool g_stdinIsPipe = false;
+bool g_stdoutIsConsole = false;
+std::atomic<bool> g_guardStarted{false};
+
+// Line input and raw keys read the same bytes when input is redirected: one buffer over
+// standard input, so that nothing read ahead is lost between the two.
+unsigned char g_input[4096];
+size_t g_inputPos = 0;
+size_t g_inputLen = 0;
+bool g_inputEnded = false;
+std::mutex g_inputLock;
+
+bool isConsoleHandle(HANDLE handle) {
+  DWORD mode;
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
+}
+
+// Waits at most timeoutMs for more input to come down a pipe. Files and the console's
+// line input hand over what they have at once, so only a pipe is waited for.
+bool inputArrives(int timeoutMs) {
+  if (!g_stdinIsPipe)
+    return true;
+  DWORD started = GetTickCount();
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(g_in, nullptr, 0, nullptr, &available, nullptr))
+      return true;  // the writer is gone: the read below sees the end
+    if (available > 0)
+      return true;
+    if (static_cast<int>(GetTickCount() - started) >= timeoutMs)
+      return false;
+    Sleep(1);
+  }
+}
+
+// Fills the input buffer; waits at most timeoutMs (negative: for ever). False at end of
+// input or when nothing came in time.
+bool fillInput(int timeoutMs) {
+  if (g_inputPos < g_inputLen)
+    return true;
+  if (g_inputEnded)
+    return false;
+  if (timeoutMs >= 0 && !inputArrives(timeoutMs))
+    return false;
+  DWORD got = 0;
+  if (!ReadFile(g_in, g_input, sizeof g_input, &got, nullptr) || got == 0) {
+    g_inputEnded = true;
+    return false;
+  }
+  g_inputPos = 0;
+  g_inputLen = got;
+  return true;
+}
+
+int nextByte(int timeoutMs) {
+  if (!fillInput(timeoutMs))
+    return -1;
+  return g_input[g_inputPos++];
+}
+
+// CR LF is one line end, as a text-mode read gives it: the console's line input always
+// ends a line so, and so do files written on Windows.
+int lineEndAsOne(int c) {
+  if (c != '\r')
+    return c;
+  int next = nextByte(50);
+  if (next == '\n')
+    return '\n';
+  if (next >= 0)
+    --g_inputPos;
+  return c;
+}
+
+void writeAll(int fd, const char* text, size_t length) {
+  while (length > 0) {
+    unsigned chunk = length > 0x10000 ? 0x10000u : static_cast<unsigned>(length);
+    int n = _write(fd, text, chunk);
+    if (n <= 0)
+      return;
+    text += n;
+    length -= static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() {
+  g_in = GetStdHandle(STD_INPUT_HANDLE);
+  g_out = GetStdHandle(STD_OUTPUT_HANDLE);
+  g_err = GetStdHandle(STD_ERROR_HANDLE);
+  g_stdinIsConsole = isConsoleHandle(g_in);
+  g_stdinIsPipe = !g_stdinIsConsole && GetFileType(g_in) == FILE_TYPE_PIPE;
+  g_stdoutIsConsole = isConsoleHandle(g_out);
+}
+
+void Win32Platform::write(ConsoleStream stream, const char* text, size_t length) {
+  // Through the run-time library's text-mode descriptors, as the program's messages always
+  // went: a line feed reaches a pipe or a file as CR LF.
+  writeAll(stream == ConsoleStream::Out ? 1 : 2, text, length);
+}
+
+void Win32Platform::setAttribute(ConsoleStream stream, int attribute) {
+  // Fails, changing nothing, when the stream is not a console.
+  SetConsoleTextAttribute(stream == ConsoleStream::Out ? g_out : g_err,
+                          static_cast<WORD>(attribute));
+}
+
+int Win32Platform::readLineChar() {
+  std::lock_guard<std::mutex> lock(g_inputLock);
+  return lineEndAsOne(nextByte(-1));
+}
+
+int Win32Platform::readKey() {
+  std::lock_guard<std::mutex> lock(g_inputLock);
+  if (g_stdinIsConsole) {
+    // What is left of a line already read comes first; then the keyboard itself, with
+    // 0xE0 or 0x00 before the scan code of an extended key, as the console gives them.
+    if (g_inputPos < g_inputLen)
+      return lineEndAsOne(g_input[g_inputPos++]);
+    return _getch();
+  }
+  return lineEndAsOne(nextByte(-1));
+}
+
+void Win32Platform::echoKey(int key) {
+  if (g_stdinIsConsole) {
+    _putch(key);
+    return;
+  }
+  char c = static_cast<char>(key);
+  writeAll(1, &c, 1);
+}
+
+void Win32Platform::clearScreen() {
+  // The command processor's "cls": the whole buffer blanked in the attribute in force and
+  // the cursor home. Redirected output is left alone, as on Linux.
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!g_stdoutIsConsole || !GetConsoleScreenBufferInfo(g_out, &info))
+    return;
+  DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+  COORD home = {0, 0};
+  DWORD written;
+  FillConsoleOutputCharacterA(g_out, ' ', cells, home, &written);
+  FillConsoleOutputAttribute(g_out, info.wAttributes, cells, home, &written);
+  SetConsoleCursorPosition(g_out, home);
+}
+
+void Win32Platform::setTitle(const char* title) {
+  SetConsoleTitleA(title);
+}
+
+void Win32Platform::setConsoleBufferSize(int columns, int rows) {
+  COORD size = {static_cast<SHORT>(columns), static_cast<SHORT>(rows)};
+  SetConsoleScreenBufferSize(g_out, size);
+}
+
+void Win32Platform::placeConsoleWindow() {
+  HWND console = GetConsoleWindow();
+  RECT desktop;
+  if (!console || !GetWindowRect(GetDesktopWindow(), &desktop))
+    return;
+  MoveWindow(console, 0, 0, 1200, 342, TRUE);
+  RECT placed;
+  if (!GetWindowRect(console, &placed))
+    return;
+  // Centred, 48 pixels above the bottom of the screen, and never off its top or left.
+  int width = placed.right - placed.left;
+  int height = placed.bottom - placed.top;
+  int x = (desktop.right - width) / 2;
+  int y = desktop.bottom - height - 48;
+  SetWindowPos(console, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+}
+
+int Win32Platform::consoleColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (g_stdoutIsConsole && GetConsoleScreenBufferInfo(g_out, &info)) {
+    int columns = info.srWindow.Right - info.srWindow.Left + 1;
+    if (columns > 0)
+      return columns;
+  }
+  return 80;
+}
+
+void Win32Platform::guardConsole() {
+  if (!g_guardStarted.exchange(true)) {
+    // The console window's Close, greyed in its system menu; Ctrl+C ignored.
+    HWND console = GetConsoleWindow();
+    HMENU menu = console ? GetSystemMenu(console, FALSE) : nullptr;
+    if (menu)
+      EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    SetConsoleCtrlHandler(nullptr, TRUE);
+  }
+  // QuickEdit off and insert mode on, every time: the student may turn QuickEdit back on
+  // in the console's properties to select and copy text.
+  DWORD mode;
+  if (g_stdinIsConsole && GetConsoleMode(g_in, &mode)) {
+    mode &= ~static_cast<DWORD>(ENABLE_QUICK_EDIT_MODE);
+    mode |= ENABLE_INSERT_MODE | ENABLE_EXTENDED_FLAGS;
+    SetConsoleMode(g_in, mode);
+  }
+}
+
+void Win32Platform::exitProcess(int status) {
+  fflush(nullptr);
+  exit(status);
+}
+
+Platform& win32Platform() {
+  // Never destroyed: the guard thread still uses it while exit() runs the destructors.
+  static Win32Platform* instance = new Win32Platform;
+  return *instance;
+}
+
+Platform& systemPlatform() {
+  return win32Platform();
+}
