@@ -19,6 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Everything linked in, so that the programs run on a bare Windows machine: without this
 # they need libstdc++-6, libgcc_s_dw2-1 and libwinpthread-1 beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# A release build is stripped: the libraries linked in carry symbols a student never needs.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Programs built here run under Wine: the tests, and the tool that makes the demo exam.
 find_program(VERITOR_WINE_RUN wine-run PATHS ${CMAKE_CURRENT_LIST_DIR}/../scripts NO_DEFAULT_PATH)

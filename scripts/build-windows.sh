@@ -9,6 +9,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VERITOR_WINDOWS_BUILD:-$root/build-windows}
 "$root/scripts/install-windows-deps.sh"
+# The Wine prefix that runs veritor-author.exe for the demo exam (and the tests) lives in
+# the build folder, made there on first use.
+export WINEPREFIX=${WINEPREFIX:-$build/wine}
 
 launcher=()
 if command -v ccache >/dev/null; then

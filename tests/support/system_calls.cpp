@@ -36,3 +36,10 @@ std::string nativePath(std::string path) {
       c = pathSeparator();
   return path;
 }
+
+void readAll(FILE* stream, std::string* output) {
+  char buffer[4096];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, stream)) > 0)
+    output->append(buffer, got);
+}

@@ -2,6 +2,7 @@
 // tests run on.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 void setEnvironment(const char* name, const char* value);
@@ -32,3 +33,5 @@ std::string nativePath(std::string path);
 // Runs a command line through the system's command processor with its standard output
 // read into output (line ends as LF); returns the command's exit status.
 int runCommand(const std::string& command, std::string* output);
+// Appends everything left in the stream to output.
+void readAll(FILE* stream, std::string* output);

@@ -3,17 +3,6 @@
 
 #include "support/system_calls.h"
 
-namespace {
-
-void readAll(FILE* pipe, std::string* output) {
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output->append(buffer, got);
-}
-
-}  // namespace
-
 void setEnvironment(const char* name, const char* value) {
   _putenv_s(name, value);
 }

@@ -15,19 +15,7 @@ log="$windows/e2e.log"
 work=$(mktemp -d "${TMPDIR:-/tmp}/veritor-windows-e2e-XXXXXX")
 [ -n "${VERITOR_KEEP_E2E:-}" ] || trap 'rm -rf "$work"' EXIT
 
-passed=0
-failed=0
-check() {  # check NAME COMMAND...: one counted check
-  local name=$1
-  shift
-  if "$@" >>"$log" 2>&1; then
-    passed=$((passed + 1))
-    echo "ok      $name" | tee -a "$log"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name" | tee -a "$log"
-  fi
-}
+source "$root/tests/windows/checks.sh"
 contains() { grep -qF -- "$2" <<<"$1" || { echo "missing: $2"; return 1; }; }
 without_cr() { tr -d '\r' <"$1"; }
 
@@ -117,6 +105,25 @@ check "both readings are the same, ticks, times and the key stream start aside" 
     s/^0:[0-9A-F]{16}:1:[0-9A-F]{16}:2:[0-9A-F]{16}:\$/KEY START/;
     s#[0-9]+ minutes and [0-9]+ seconds#N minutes and N seconds#g" "$1"; }
   [ -s "$1" ] && [ -s "$2" ] && diff <(mask "$1") <(mask "$2")' _ "$work/win-read.txt" "$work/linux-read.txt"
+
+# --- A key file, and typed lines that end in CR LF --------------------------------------
+# An institution's key given with -k, as veritor-author make --key used it; the lines of
+# a file written on Windows end in CR LF, and the input ends before the session begins.
+mkdir -p "$work/keyed"
+{ cat "$root/resources/key.bin"; printf 'more'; } >"$work/keyed/key.bin"
+"$linux/veritor-author" make "$root/samples/DemoExam.txt" --password demo2026 \
+  --key "$work/keyed/key.bin" -o "$work/keyed/KeyedExam.exm" >>"$log" 2>&1
+printf '%s\r\n' Doe Jane abc123 y 3 1 demo2026 >"$work/keyed/keys.txt"
+(cd "$work/keyed" && timeout 60 "$root/scripts/wine-run" "$windows/veritor.exe" -k key.bin \
+  <keys.txt >out.txt 2>err.txt)
+keyed_status=$?
+check "veritor.exe -k takes an exam made with that key" bash -c '
+  grep -qF "PRESS ENTER TO BEGIN EXAM" "$1" && ! grep -q "Memory Error\|password is incorrect" "$1" "$2"' \
+  _ "$work/keyed/out.txt" "$work/keyed/err.txt"
+check "CR LF lines are one line end each, and the end of input an orderly end" bash -c '
+  [ "$1" -eq 255 ] && grep -qF "  Name: Doe, Jane" "$2" && ! grep -q "Invalid\|Please enter ONE" "$2" &&
+  tr -d "\r" <"$3" | grep -qF "Error - The keyboard input has ended, so the program cannot go on."' \
+  _ "$keyed_status" "$work/keyed/out.txt" "$work/keyed/err.txt"
 
 echo "e2e: $passed passed, $failed failed" | tee -a "$log"
 [ "$failed" -eq 0 ]

@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "platform/file_name_match.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
@@ -23,17 +23,6 @@ struct timespec toTimespec(FileTime time) {
   ts.tv_sec = static_cast<time_t>(static_cast<int64_t>(time / 10000000) - SecondsFrom1601To1970);
   ts.tv_nsec = static_cast<long>(time % 10000000) * 100;
   return ts;
-}
-
-bool matchesExtension(const char* name, const char* extension) {
-  if (!extension || !*extension || strcmp(extension, "*") == 0)
-    return true;
-  size_t nameLength = strlen(name);
-  size_t extLength = strlen(extension);
-  if (nameLength < extLength + 1)
-    return false;
-  const char* dot = name + nameLength - extLength - 1;
-  return *dot == '.' && strcasecmp(dot + 1, extension) == 0;
 }
 
 std::string environmentOr(const char* name, const std::string& fallback) {
@@ -83,7 +72,7 @@ bool PosixPlatform::listDirectory(const char* directory, const char* extension,
   while (struct dirent* entry = readdir(dir)) {
     if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
       continue;
-    if (!matchesExtension(entry->d_name, extension))
+    if (!nameHasExtension(entry->d_name, extension))
       continue;
     DirectoryEntry found;
     found.Name = entry->d_name;

@@ -24,6 +24,12 @@ bool g_stdinIsPipe = false;
 bool g_stdoutIsConsole = false;
 std::atomic<bool> g_guardStarted{false};
 
+// Ctrl+C and Ctrl+Break do nothing. (Closing the console or logging off cannot be refused:
+// Windows ends the process a moment later whatever a handler answers.)
+BOOL WINAPI ignoreBreakKeys(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
+
 // Line input and raw keys read the same bytes when input is redirected: one buffer over
 // standard input, so that nothing read ahead is lost between the two.
 unsigned char g_input[4096];
@@ -37,9 +43,12 @@ bool isConsoleHandle(HANDLE handle) {
   return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
 }
 
-// Waits at most timeoutMs for more input to come down a pipe. Files and the console's
-// line input hand over what they have at once, so only a pipe is waited for.
+// Waits at most timeoutMs for more input to come down a pipe. A file hands over what it
+// has at once; the console's line read gives a line's CR and LF together, and waiting on
+// it would wait for the next line.
 bool inputArrives(int timeoutMs) {
+  if (g_stdinIsConsole)
+    return false;
   if (!g_stdinIsPipe)
     return true;
   DWORD started = GetTickCount();
@@ -64,14 +73,27 @@ bool fillInput(int timeoutMs) {
     return false;
   if (timeoutMs >= 0 && !inputArrives(timeoutMs))
     return false;
-  DWORD got = 0;
-  if (!ReadFile(g_in, g_input, sizeof g_input, &got, nullptr) || got == 0) {
-    g_inputEnded = true;
-    return false;
+  for (;;) {
+    DWORD got = 0;
+    BOOL read = ReadFile(g_in, g_input, sizeof g_input, &got, nullptr);
+    if (g_stdinIsConsole) {
+      // The console's line read comes back empty when Ctrl+C or Ctrl+Break is pressed in
+      // the middle of it: that is not the end of input. The console's end of input is its
+      // end-of-file key, Ctrl+Z, at the start of a line.
+      if ((read && got == 0) || (!read && GetLastError() == ERROR_OPERATION_ABORTED))
+        continue;
+      if (!read || g_input[0] == 0x1A) {
+        g_inputEnded = true;
+        return false;
+      }
+    } else if (!read || got == 0) {
+      g_inputEnded = true;
+      return false;
+    }
+    g_inputPos = 0;
+    g_inputLen = got;
+    return true;
   }
-  g_inputPos = 0;
-  g_inputLen = got;
-  return true;
 }
 
 int nextByte(int timeoutMs) {
@@ -206,12 +228,14 @@ int Win32Platform::consoleColumns() {
 
 void Win32Platform::guardConsole() {
   if (!g_guardStarted.exchange(true)) {
-    // The console window's Close, greyed in its system menu; Ctrl+C ignored.
+    // The console window's Close, greyed in its system menu; Ctrl+C ignored by the
+    // process, and Ctrl+Break, which that does not cover, by a handler.
     HWND console = GetConsoleWindow();
     HMENU menu = console ? GetSystemMenu(console, FALSE) : nullptr;
     if (menu)
       EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     SetConsoleCtrlHandler(nullptr, TRUE);
+    SetConsoleCtrlHandler(ignoreBreakKeys, TRUE);
   }
   // QuickEdit off and insert mode on, every time: the student may turn QuickEdit back on
   // in the console's properties to select and copy text.

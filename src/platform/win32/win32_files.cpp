@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/file_name_match.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -36,8 +37,11 @@ std::string below(const char* directory, const char* name) {
 }
 
 HANDLE openForTimes(const char* path, DWORD access) {
-  // Directories open only with backup semantics; ordinary files ignore the flag.
-  return CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  // Shared for writing too: the exam loader may hold the file open for reading and
+  // updating while it asks for its times, and read sharing alone would refuse the
+  // program its own exam. Directories open only with backup semantics; ordinary files
+  // ignore the flag.
+  return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -49,17 +53,6 @@ std::string shellFolder(int csidl) {
 }
 
 }  // namespace
-
-bool nameHasExtension(const char* name, const char* extension) {
-  if (!extension || !*extension || strcmp(extension, "*") == 0)
-    return true;
-  size_t nameLength = strlen(name);
-  size_t extLength = strlen(extension);
-  if (nameLength < extLength + 1)
-    return false;
-  const char* dot = name + nameLength - extLength - 1;
-  return *dot == '.' && _stricmp(dot + 1, extension) == 0;
-}
 
 bool Win32Platform::currentDirectory(char* buffer, size_t capacity) {
   return fitted(GetCurrentDirectoryA(static_cast<DWORD>(capacity), buffer), capacity);
@@ -89,6 +82,8 @@ bool Win32Platform::listDirectory(const char* directory, const char* extension,
     const char* name = found.cFileName;
     if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
       continue;
+    // The search also matches a name by its short 8.3 form, whose extension is cut to
+    // three letters: "c.exmx" comes up for "*.exm". The long name decides.
     if (!nameHasExtension(name, extension))
       continue;
     DirectoryEntry entry;

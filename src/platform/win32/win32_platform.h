@@ -45,9 +45,3 @@ class Win32Platform : public Platform {
 
 // The Win32 backend, a single instance for the whole process; systemPlatform() on Windows.
 Platform& win32Platform();
-
-// Whether a file name ends in "." and the extension, compared without regard to case
-// ("*" or an empty extension: every name). The directory search of Windows also matches a
-// name by its short 8.3 form, so "c.exmx" comes up for "*.exm": each name found is checked
-// again with this.
-bool nameHasExtension(const char* name, const char* extension);

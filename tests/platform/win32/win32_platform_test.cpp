@@ -97,6 +97,13 @@ TEST(Win32Files, AllThreeFileTimesAreReadAndPutBack) {
   EXPECT_EQ(got.LastAccess, set.LastAccess);
   EXPECT_EQ(got.LastWrite, set.LastWrite);
 
+  // Also while the exam loader has the file open for reading and updating.
+  FILE* open = fopen(path.c_str(), "r+b");
+  ASSERT_TRUE(open);
+  EXPECT_TRUE(win32Platform().getFileTimes(path.c_str(), &got));
+  EXPECT_TRUE(win32Platform().setFileTimes(path.c_str(), set));
+  fclose(open);
+
   // A folder has times too (the clock check asks them of a path that is not a folder).
   EXPECT_TRUE(win32Platform().getFileTimes(folder.path().c_str(), &got));
   EXPECT_FALSE(win32Platform().getFileTimes(folder.file("gone").c_str(), &got));
