@@ -2,15 +2,15 @@
 # Installs what the Windows build and its tests need, when any is missing: the MinGW-w64
 # cross compiler (its posix thread model, for std::thread), 32-bit Wine to run the programs
 # (the build runs veritor-author.exe to make the demo exam), zip, and for the tests Xvfb,
-# tmux (a terminal for the console check) and Debian's GoogleTest sources, built with the
-# cross compiler.
+# tmux (a terminal for the console check), Debian's GoogleTest sources, built with the
+# cross compiler, and the X and image tools that look at the question window on the display.
 set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386
   zip unzip
-  xvfb xauth tmux
+  xvfb xauth tmux x11-utils imagemagick
   googletest
   cmake make g++
 )

@@ -1,5 +1,6 @@
-// Shared pieces of the tests that open the real question window under SDL's offscreen
-// video driver (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb).
+// Shared pieces of the tests that open the real question window: on Linux under SDL's
+// offscreen video driver (or whatever SDL_VIDEODRIVER names, such as x11 under Xvfb), on
+// Windows on the desktop (under Wine, the X display it runs on).
 #pragma once
 
 #include <cstdlib>

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "console/console.h"
-#include "support/system_calls.h"
 #include "support/scripted_test.h"
 #include "window/published_text.h"
 #include "window/question_window.h"
@@ -124,25 +123,5 @@ TEST_F(WindowViewTest, WindowSystemRefusingIsReportedAndTheSessionGoesOn) {
     EXPECT_FALSE(questionWindowOpen());
     EXPECT_TRUE(console.scriptDone());
     closeQuestionWindow();
-  }
-}
-
-TEST_F(WindowViewTest, OnlyAVisibleDisplayOrAnAskedForDriverCountsAsGraphical) {
-  EnvironmentValue wayland("WAYLAND_DISPLAY", nullptr);
-  {
-    EnvironmentValue driver("SDL_VIDEODRIVER", nullptr);
-    EnvironmentValue display("DISPLAY", nullptr);
-    EXPECT_FALSE(graphicalDisplayAvailable());
-  }
-  {
-    // A display that is not there: SDL falls back to its offscreen driver by itself.
-    EnvironmentValue driver("SDL_VIDEODRIVER", nullptr);
-    EnvironmentValue display("DISPLAY", ":4711");
-    EXPECT_FALSE(graphicalDisplayAvailable());
-  }
-  {
-    EnvironmentValue driver("SDL_VIDEODRIVER", "offscreen");
-    EnvironmentValue display("DISPLAY", nullptr);
-    EXPECT_TRUE(graphicalDisplayAvailable());
   }
 }

@@ -1,10 +1,447 @@
-// The question window on Windows.
-#include "platform/window_backend.h"
+// The question window on Windows: a window of the class "QuestionClass", drawn with GDI
+// in the eight "Courier New" fonts of the font size table.
+//
+// The window procedure does not act on anything itself: it turns the messages the
+// window thread cares about into WindowEvents, queued for waitEvent, so that the thread
+// logic shared with the other systems decides what a key, a wheel step or a resize does.
+// Each frame is drawn into a bitmap of the client area's size and copied to the window
+// in one piece, so the window never shows a half-drawn frame and a repaint after the
+// window was uncovered needs no new drawing.
+#include <windows.h>
 
-bool graphicalDisplayAvailable() {
-  return false;
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <string>
+
+#include "platform/window_backend.h"
+#include "window/window_colors.h"
+
+namespace {
+
+const char ClassName[] = "QuestionClass";
+// Caption, system menu and sizing border; no minimise or maximise box.
+constexpr DWORD WindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+
+// Private messages posted to the window (or, before it exists, to its thread).
+constexpr UINT WakeMessage = WM_APP + 1;    // wParam: the wake() code
+constexpr UINT ResizeMessage = WM_APP + 2;  // wParam, lParam: the client width and height
+
+// One full notch of a mouse wheel.
+constexpr int WheelNotch = WHEEL_DELTA;
+
+std::atomic<bool> g_classRegistered{false};
+
+LRESULT CALLBACK questionWindowProc(HWND window, UINT message, WPARAM first, LPARAM second);
+
+bool registerQuestionClass() {
+  if (g_classRegistered.load())
+    return true;
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_NOCLOSE;
+  windowClass.lpfnWndProc = questionWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  windowClass.hIconSm = LoadIcon(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = ClassName;
+  if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    return false;
+  g_classRegistered.store(true);
+  return true;
 }
 
+WindowKey keyOf(WPARAM virtualKey) {
+  switch (virtualKey) {
+    case VK_CONTROL: return WindowKey::Control;
+    case VK_ESCAPE: return WindowKey::Escape;
+    case VK_OEM_PLUS: return WindowKey::Plus;  // the plus/equals key of the main keyboard
+    case VK_OEM_MINUS: return WindowKey::Minus;
+    default: return WindowKey::Other;
+  }
+}
+
+WPARAM virtualKeyOf(WindowKey key) {
+  switch (key) {
+    case WindowKey::Control: return VK_CONTROL;
+    case WindowKey::Escape: return VK_ESCAPE;
+    case WindowKey::Plus: return VK_OEM_PLUS;
+    case WindowKey::Minus: return VK_OEM_MINUS;
+    default: return 'A';
+  }
+}
+
+// The outer size that gives the window a client area of exactly width x height.
+SIZE outerSizeFor(int width, int height) {
+  RECT frame = {0, 0, width, height};
+  AdjustWindowRect(&frame, WindowStyle, FALSE);
+  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+class Win32QuestionWindow : public QuestionWindowBackend {
+ public:
+  ~Win32QuestionWindow() override { destroy(); }
+
+  bool prepare() override {
+    // A thread gets its message queue with its first look at it; wakes posted before
+    // the window exists then have somewhere to wait.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    threadId_.store(GetCurrentThreadId());
+    return registerQuestionClass();
+  }
+
+  bool create(const char* title, int x, int y, int width, int height) override {
+    SIZE outer = outerSizeFor(width, height);
+    HWND window = CreateWindowExA(0, ClassName, title, WindowStyle, x, y, outer.cx, outer.cy,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    if (!window)
+      return false;
+    window_.store(window);
+    // The student types the answers in the console: showing the question must not take
+    // the keyboard away from it.
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    return true;
+  }
+
+  bool waitEvent(WindowEvent* event, int timeoutMs) override {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      MSG message;
+      while (events_.empty() && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!message.hwnd)
+          takeThreadMessage(message);
+        else
+          DispatchMessageA(&message);  // no key translation: the window reads key codes
+      }
+      if (!events_.empty()) {
+        *event = events_.front();
+        events_.pop_front();
+        return true;
+      }
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0)
+        return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+    }
+  }
+
+  bool eventsPending() override {
+    MSG message;
+    return !events_.empty() || PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
+
+  void beginFrame() override {
+    HWND window = window_.load();
+    RECT client = {};
+    if (window)
+      GetClientRect(window, &client);
+    if (!frameFor(client.right, client.bottom))
+      return;
+    RECT all = {0, 0, frameWidth_, frameHeight_};
+    FillRect(frameDc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+
+  void drawCells(int x, int y, const char* text, int length, int cellWidth, int cellHeight,
+                 uint8_t red, uint8_t green, uint8_t blue) override {
+    if (!frameDc_ || length <= 0)
+      return;
+    SelectObject(frameDc_, fontFor(cellWidth, cellHeight));
+    SetTextColor(frameDc_, RGB(red, green, blue));
+    SetBkColor(frameDc_, RGB(0, 0, 0));
+    SetBkMode(frameDc_, OPAQUE);
+    // One call for the row, each character advanced by exactly one cell: whatever font
+    // the system gives for "Courier New", the columns are those the layout counted.
+    row_.assign(text, static_cast<size_t>(length));
+    for (char& c : row_)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+        c = ' ';
+    advances_.assign(static_cast<size_t>(length), cellWidth);
+    RECT cells = {x, y, x + length * cellWidth, y + cellHeight};
+    ExtTextOutA(frameDc_, x, y, ETO_CLIPPED | ETO_OPAQUE, &cells, row_.data(),
+                static_cast<UINT>(length), advances_.data());
+  }
+
+  bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) override {
+    if (!frameDc_)
+      return false;
+    GdiFlush();
+    BITMAPINFO layout = bitmapLayout(frameWidth_, frameHeight_);
+    pixels->assign(static_cast<size_t>(frameWidth_) * frameHeight_, 0);
+    if (GetDIBits(frameDc_, frameBitmap_, 0, frameHeight_, pixels->data(), &layout,
+                  DIB_RGB_COLORS) != frameHeight_)
+      return false;
+    for (uint32_t& pixel : *pixels)
+      pixel |= 0xFF000000u;
+    *width = frameWidth_;
+    *height = frameHeight_;
+    return true;
+  }
+
+  void endFrame() override { showFrame(nullptr); }
+
+  std::string title() override {
+    char text[256] = {};
+    HWND window = window_.load();
+    if (window)
+      GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
+
+  void destroy() override {
+    // Only the window thread can destroy its window; a backend let go of elsewhere has
+    // had its window closed already.
+    HWND window = window_.exchange(nullptr);
+    if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+      DestroyWindow(window);
+    deleteFonts();
+    releaseFrame();
+    events_.clear();
+  }
+
+  void threadDone() override {}
+
+  bool wake(int code) override { return post(WakeMessage, static_cast<WPARAM>(code), 0); }
+
+  void injectKey(WindowKey key, bool down, bool /*control*/) override {
+    // The window follows the Control key from its own key messages, as it does for the
+    // student's keyboard; the test sends the Control key first.
+    post(down ? WM_KEYDOWN : WM_KEYUP, virtualKeyOf(key), down ? 1 : 0xC0000001);
+  }
+
+  void injectWheel(int steps, bool control, bool shift) override {
+    WORD keys = static_cast<WORD>((control ? MK_CONTROL : 0) | (shift ? MK_SHIFT : 0));
+    post(WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(static_cast<short>(steps * WheelNotch))),
+         MAKELPARAM(100, 100));
+  }
+
+  void requestResize(int width, int height) override {
+    post(ResizeMessage, static_cast<WPARAM>(width), static_cast<LPARAM>(height));
+  }
+
+  // On the window thread, from questionWindowProc.
+  LRESULT handle(HWND window, UINT message, WPARAM first, LPARAM second) {
+    WindowEvent event;
+    switch (message) {
+      case WM_CREATE:
+        createFonts();
+        break;
+      case WM_SIZE:
+        // A minimised window keeps its layout for when it comes back.
+        if (first == SIZE_MINIMIZED)
+          break;
+        event.Type = WindowEvent::Kind::Resized;
+        event.Width = LOWORD(second);
+        event.Height = HIWORD(second);
+        events_.push_back(event);
+        break;
+      case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        showFrame(dc);
+        EndPaint(window, &paint);
+        event.Type = WindowEvent::Kind::Exposed;
+        events_.push_back(event);
+        return 0;
+      }
+      case WM_CLOSE:
+        return 0;  // the close box and Alt+F4 do nothing: only the program ends the window
+      case WM_KILLFOCUS:
+        event.Type = WindowEvent::Kind::FocusLost;
+        events_.push_back(event);
+        break;
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+        event.Type = message == WM_KEYDOWN ? WindowEvent::Kind::KeyDown : WindowEvent::Kind::KeyUp;
+        event.Key = keyOf(first);
+        events_.push_back(event);
+        break;
+      case WM_MOUSEWHEEL: {
+        int delta = GET_WHEEL_DELTA_WPARAM(first);
+        if (delta == 0)
+          break;
+        event.Type = WindowEvent::Kind::Wheel;
+        // Only a whole notch zooms; a part of one (a fine-grained wheel) or several at
+        // once lays the text out again at the same size.
+        event.WheelSteps = delta % WheelNotch == 0 ? delta / WheelNotch : 0;
+        event.OnlyControlHeld = GET_KEYSTATE_WPARAM(first) == MK_CONTROL;
+        events_.push_back(event);
+        break;
+      }
+      case WakeMessage:
+        event.Type = WindowEvent::Kind::Wake;
+        event.Code = static_cast<int>(first);
+        events_.push_back(event);
+        return 0;
+      case ResizeMessage: {
+        SIZE outer = outerSizeFor(static_cast<int>(first), static_cast<int>(second));
+        // The size message comes back inside this call and queues the Resized event.
+        SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+      }
+      default:
+        break;
+    }
+    return DefWindowProcA(window, message, first, second);
+  }
+
+ private:
+  bool post(UINT message, WPARAM first, LPARAM second) {
+    HWND window = window_.load();
+    if (window)
+      return PostMessageA(window, message, first, second) != 0;
+    DWORD thread = threadId_.load();
+    return thread && PostThreadMessageA(thread, message, first, second) != 0;
+  }
+
+  // Messages posted to the thread before the window existed.
+  void takeThreadMessage(const MSG& message) {
+    if (message.message != WakeMessage)
+      return;
+    WindowEvent event;
+    event.Type = WindowEvent::Kind::Wake;
+    event.Code = static_cast<int>(message.wParam);
+    events_.push_back(event);
+  }
+
+  void createFonts() {
+    for (int i = 0; i < FontSizeCount; ++i) {
+      if (fonts_[i])
+        continue;
+      fonts_[i] = CreateFontA(FontSizeTable[i].Height, FontSizeTable[i].Width, 0, 0, FW_NORMAL,
+                              FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_MODERN | DEFAULT_PITCH,
+                              "Courier New");
+    }
+  }
+
+  void deleteFonts() {
+    for (HFONT& font : fonts_) {
+      if (font)
+        DeleteObject(font);
+      font = nullptr;
+    }
+  }
+
+  HFONT fontFor(int cellWidth, int cellHeight) {
+    for (int i = 0; i < FontSizeCount; ++i)
+      if (FontSizeTable[i].Width == cellWidth && FontSizeTable[i].Height == cellHeight && fonts_[i])
+        return fonts_[i];
+    return static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
+  }
+
+  static BITMAPINFO bitmapLayout(int width, int height) {
+    BITMAPINFO layout = {};
+    layout.bmiHeader.biSize = sizeof layout.bmiHeader;
+    layout.bmiHeader.biWidth = width;
+    layout.bmiHeader.biHeight = -height;  // top row first
+    layout.bmiHeader.biPlanes = 1;
+    layout.bmiHeader.biBitCount = 32;
+    layout.bmiHeader.biCompression = BI_RGB;
+    return layout;
+  }
+
+  // A frame bitmap of the size, kept while the size stays; false when none can be had.
+  bool frameFor(int width, int height) {
+    if (width <= 0 || height <= 0)
+      return false;
+    if (frameDc_ && width == frameWidth_ && height == frameHeight_)
+      return true;
+    releaseFrame();
+    BITMAPINFO layout = bitmapLayout(width, height);
+    void* bits = nullptr;
+    frameBitmap_ = CreateDIBSection(nullptr, &layout, DIB_RGB_COLORS, &bits, nullptr, 0);
+    frameDc_ = CreateCompatibleDC(nullptr);
+    if (!frameBitmap_ || !frameDc_) {
+      releaseFrame();
+      return false;
+    }
+    oldBitmap_ = SelectObject(frameDc_, frameBitmap_);
+    oldFont_ = SelectObject(frameDc_, GetStockObject(ANSI_FIXED_FONT));
+    frameWidth_ = width;
+    frameHeight_ = height;
+    return true;
+  }
+
+  void releaseFrame() {
+    if (frameDc_) {
+      SelectObject(frameDc_, oldBitmap_);
+      SelectObject(frameDc_, oldFont_);
+      DeleteDC(frameDc_);
+    }
+    if (frameBitmap_)
+      DeleteObject(frameBitmap_);
+    frameDc_ = nullptr;
+    frameBitmap_ = nullptr;
+    oldBitmap_ = nullptr;
+    oldFont_ = nullptr;
+    frameWidth_ = 0;
+    frameHeight_ = 0;
+  }
+
+  // Copies the last frame to the window (to dc when painting, else to the window's own).
+  void showFrame(HDC dc) {
+    HWND window = window_.load();
+    if (!frameDc_ || !window)
+      return;
+    HDC target = dc ? dc : GetDC(window);
+    if (!target)
+      return;
+    BitBlt(target, 0, 0, frameWidth_, frameHeight_, frameDc_, 0, 0, SRCCOPY);
+    if (!dc)
+      ReleaseDC(window, target);
+  }
+
+  std::atomic<HWND> window_{nullptr};
+  std::atomic<DWORD> threadId_{0};
+  // Filled by the window procedure, emptied by waitEvent: both on the window thread.
+  std::deque<WindowEvent> events_;
+  HFONT fonts_[FontSizeCount] = {};
+  HDC frameDc_ = nullptr;
+  HBITMAP frameBitmap_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  HGDIOBJ oldFont_ = nullptr;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+  std::string row_;
+  std::vector<INT> advances_;
+};
+
+LRESULT CALLBACK questionWindowProc(HWND window, UINT message, WPARAM first, LPARAM second) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(second);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* backend = reinterpret_cast<Win32QuestionWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!backend)
+    return DefWindowProcA(window, message, first, second);
+  return backend->handle(window, message, first, second);
+}
+
+}  // namespace
+
 std::unique_ptr<QuestionWindowBackend> makeQuestionWindowBackend() {
-  return nullptr;
+  return std::make_unique<Win32QuestionWindow>();
+}
+
+// Windows always has a desktop, but it may be one nobody sees (a service's window
+// station), and a system that only imitates Windows may have no display to put windows
+// on: then the question is shown on the console instead.
+bool graphicalDisplayAvailable() {
+  USEROBJECTFLAGS flags = {};
+  HWINSTA station = GetProcessWindowStation();
+  if (station && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+      !(flags.dwFlags & WSF_VISIBLE))
+    return false;
+  // A window that is never shown, made only to see whether windows can be made at all.
+  HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+  if (!probe)
+    return false;
+  DestroyWindow(probe);
+  return true;
 }
