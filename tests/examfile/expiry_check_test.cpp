@@ -183,8 +183,12 @@ TEST_F(ExpiryCheckTest, ScanNeverFollowsLinks) {
     times.LastAccess = times.LastWrite = load + Second;
     ASSERT_TRUE(platform().setFileTimes(elsewhere.file(name).c_str(), times));
   }
-  std::filesystem::create_directory_symlink(elsewhere.path(), folder.file("elsewhere"));
-  std::filesystem::create_directory_symlink("/", folder.file("root"));
+  std::error_code refused;
+  std::filesystem::create_directory_symlink(elsewhere.path(), folder.file("elsewhere"), refused);
+  if (refused)
+    GTEST_SKIP() << "no symbolic links here: " << refused.message();
+  std::filesystem::create_directory_symlink(std::filesystem::path(elsewhere.path()).root_path(),
+                                            folder.file("root"));
   console.setUserFolder(1, folder.path());
   initExamState();
   EXPECT_EQ(check("2030/01/01::00:00:00", load, 'Y'), 0);

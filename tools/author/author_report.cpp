@@ -133,7 +133,8 @@ std::vector<ReportRow> collectFiles(const std::vector<std::string>& paths) {
       continue;
     }
     std::sort(names.begin(), names.end());
-    std::string base = path.back() == '/' ? path : path + "/";
+    const char separator = platform().pathSeparator();
+    std::string base = path.back() == '/' || path.back() == separator ? path : path + separator;
     for (const std::string& name : names)
       add(base + name);
   }
@@ -141,8 +142,7 @@ std::vector<ReportRow> collectFiles(const std::vector<std::string>& paths) {
 }
 
 std::string baseName(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return path.substr(fileNameStart(path));
 }
 
 std::string lowered(const std::string& text) {

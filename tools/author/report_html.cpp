@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "author_support.h"
 #include "report_rows.h"
 
 namespace {
@@ -62,9 +63,8 @@ void classTable(std::string* page, const std::vector<ReportRow>& rows) {
     std::vector<std::string> cells = reportCells(row);
     *page += std::string("<tr class=\"") + verdictClass(row.Verdict.Kind) + "\">";
     // The file's own name keeps the table narrow; its path is in the tooltip.
-    size_t slash = cells[0].find_last_of('/');
     *page += "<td title=\"" + escaped(cells[0]) + "\">" +
-             escaped(slash == std::string::npos ? cells[0] : cells[0].substr(slash + 1)) + "</td>";
+             escaped(cells[0].substr(fileNameStart(cells[0]))) + "</td>";
     for (int c = 1; c < ReportColumnCount; ++c) {
       const char* cls = c == 12 ? " class=\"verdict\"" : c == 13 ? " class=\"note\"" : "";
       *page += std::string("<td") + cls + ">" + escaped(cells[c]) + "</td>";

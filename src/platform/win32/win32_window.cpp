@@ -206,10 +206,12 @@ class Win32QuestionWindow : public QuestionWindowBackend {
 
   bool wake(int code) override { return post(WakeMessage, static_cast<WPARAM>(code), 0); }
 
-  void injectKey(WindowKey key, bool down, bool /*control*/) override {
+  void injectKey(WindowKey key, bool down, bool /*control*/, bool repeat) override {
     // The window follows the Control key from its own key messages, as it does for the
-    // student's keyboard; the test sends the Control key first.
-    post(down ? WM_KEYDOWN : WM_KEYUP, virtualKeyOf(key), down ? 1 : 0xC0000001);
+    // student's keyboard; the test sends the Control key first. Bit 30 of a key message
+    // says the key was down already: a repeat.
+    post(down ? WM_KEYDOWN : WM_KEYUP, virtualKeyOf(key),
+         down ? (repeat ? 0x40000001 : 1) : 0xC0000001);
   }
 
   void injectWheel(int steps, bool control, bool shift) override {
@@ -257,6 +259,10 @@ class Win32QuestionWindow : public QuestionWindowBackend {
       case WM_KEYUP:
         event.Type = message == WM_KEYDOWN ? WindowEvent::Kind::KeyDown : WindowEvent::Kind::KeyUp;
         event.Key = keyOf(first);
+        // Escape closes the colour preview only when pressed in this window: a key held
+        // down from before, which repeats here, does not count.
+        if (message == WM_KEYDOWN && event.Key == WindowKey::Escape && (second & 0x40000000))
+          break;
         events_.push_back(event);
         break;
       case WM_MOUSEWHEEL: {
