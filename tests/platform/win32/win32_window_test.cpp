@@ -7,7 +7,17 @@
 
 namespace {
 
-HWND findQuestionWindow() { return FindWindowA("QuestionClass", "QUESTION"); }
+// This process's question window: tests run side by side, each with a window of its own.
+HWND findQuestionWindow() {
+  for (HWND window = FindWindowExA(nullptr, nullptr, "QuestionClass", "QUESTION"); window;
+       window = FindWindowExA(nullptr, window, "QuestionClass", "QUESTION")) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId())
+      return window;
+  }
+  return nullptr;
+}
 
 // The window's client area as the window system holds it, as 0xRRGGBB pixels.
 WindowFrame pixelsOnTheWindow(HWND window) {
