@@ -3,6 +3,8 @@
 #   install-deps.sh run    building and running the programs (what scripts/try.sh needs)
 #   install-deps.sh test   that, and the test suite, the fuzzer and the benchmarks
 #                          (what scripts/test.sh needs; the default)
+#   install-deps.sh windows  the Windows build and its tests under Wine
+#                          (what scripts/build-windows.sh and scripts/test-windows.sh need)
 #   install-deps.sh --packages NAME...   those packages (scripts/build-deb.sh names its own)
 set -euo pipefail
 
@@ -22,12 +24,37 @@ test_packages=(
   xvfb x11-utils
   libbenchmark-dev xxd
 )
+# Windows: the MinGW-w64 cross compiler (its posix thread model, for std::thread), 32-bit
+# Wine to run the programs (the build runs veritor-author.exe to make the demo exam), zip,
+# and for the tests Xvfb, tmux (a terminal for the console check), Debian's GoogleTest
+# sources, built with the cross compiler, and the X and image tools that look at the
+# question window on the display. Their recommendations (hundreds of megabytes for Wine)
+# are not needed.
+windows_packages=(
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev
+  wine wine32:i386
+  zip unzip
+  xvfb xauth tmux x11-utils imagemagick
+  googletest
+  cmake make g++
+)
 
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+install_options=()
 case "$purpose" in
   --packages) shift; packages=("$@") ;;
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 [run|test|--packages NAME...]" >&2; exit 2 ;;
+  windows)
+    packages=("${windows_packages[@]}")
+    install_options=(--no-install-recommends)
+    # wine32 is an i386 package.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      $sudo dpkg --add-architecture i386
+    fi
+    ;;
+  *) echo "usage: $0 [run|test|windows|--packages NAME...]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -37,7 +64,5 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${install_options[@]}" "${missing[@]}" >/dev/null

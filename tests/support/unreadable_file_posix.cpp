@@ -47,14 +47,6 @@ UnreadableFile::~UnreadableFile() {
   chmod(path_.c_str(), 0644);
 }
 
-bool UnreadableFile::unreadable() const {
-  FILE* file = fopen(path_.c_str(), "rb");
-  if (!file)
-    return true;
-  fclose(file);
-  return false;
-}
-
 unsigned UnreadableFile::openErrorCode() {
   return EACCES;
 }

@@ -16,14 +16,6 @@ UnreadableFile::~UnreadableFile() {
     CloseHandle(static_cast<HANDLE>(held_));
 }
 
-bool UnreadableFile::unreadable() const {
-  FILE* file = fopen(path_.c_str(), "rb");
-  if (!file)
-    return true;
-  fclose(file);
-  return false;
-}
-
 unsigned UnreadableFile::openErrorCode() {
   return ERROR_SHARING_VIOLATION;
 }
