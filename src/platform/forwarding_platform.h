@@ -20,6 +20,7 @@ class ForwardingPlatform : public Platform {
   }
   int readLineChar() override { return system_.readLineChar(); }
   int readKey() override { return system_.readKey(); }
+  void endKeyInput() override { system_.endKeyInput(); }
   void echoKey(int key) override { system_.echoKey(key); }
   void clearScreen() override { system_.clearScreen(); }
   void setTitle(const char* title) override { system_.setTitle(title); }

@@ -23,6 +23,10 @@ bool g_stdinIsConsole = false;
 bool g_stdinIsPipe = false;
 bool g_stdoutIsConsole = false;
 std::atomic<bool> g_guardStarted{false};
+// The console's input mode as the program found it, put back on the way out.
+// Atomics: the guard thread may be the first to look, the main thread ends the program.
+std::atomic<DWORD> g_foundInputMode{0};
+std::atomic<bool> g_haveFoundInputMode{false};
 
 // Ctrl+C and Ctrl+Break do nothing. (Closing the console or logging off cannot be refused:
 // Windows ends the process a moment later whatever a handler answers.)
@@ -236,6 +240,11 @@ void Win32Platform::guardConsole() {
       EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     SetConsoleCtrlHandler(nullptr, TRUE);
     SetConsoleCtrlHandler(ignoreBreakKeys, TRUE);
+    DWORD found;
+    if (g_stdinIsConsole && GetConsoleMode(g_in, &found)) {
+      g_foundInputMode.store(found);
+      g_haveFoundInputMode.store(true);
+    }
   }
   // QuickEdit off and insert mode on, every time: the student may turn QuickEdit back on
   // in the console's properties to select and copy text.
@@ -249,6 +258,9 @@ void Win32Platform::guardConsole() {
 
 void Win32Platform::exitProcess(int status) {
   fflush(nullptr);
+  // QuickEdit as the student had it in the console the program was started from.
+  if (g_haveFoundInputMode.load())
+    SetConsoleMode(g_in, g_foundInputMode.load());
   exit(status);
 }
 

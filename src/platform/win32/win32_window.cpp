@@ -197,8 +197,10 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     HWND window = window_.exchange(nullptr);
     if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
       DestroyWindow(window);
-    deleteFonts();
+    // The frame first: it puts back the font selected into it, which could not be
+    // deleted while selected.
     releaseFrame();
+    deleteFonts();
     events_.clear();
   }
 
@@ -270,8 +272,8 @@ class Win32QuestionWindow : public QuestionWindowBackend {
         if (delta == 0)
           break;
         event.Type = WindowEvent::Kind::Wheel;
-        // Only a whole notch zooms; a part of one (a fine-grained wheel) or several at
-        // once lays the text out again at the same size.
+        // Only whole notches zoom; a part of one (a fine-grained wheel) lays the text out
+        // again at the same size.
         event.WheelSteps = delta % WheelNotch == 0 ? delta / WheelNotch : 0;
         event.OnlyControlHeld = GET_KEYSTATE_WPARAM(first) == MK_CONTROL;
         events_.push_back(event);
