@@ -9,6 +9,7 @@
 #include "crypto/sha256.h"
 #include "examfile/cipher.h"
 #include "state/program_state.h"
+#include "state/session_clock.h"
 
 namespace {
 
@@ -74,7 +75,8 @@ void readNameLine(const std::string& line, XmcAnalysis* a) {
 
 // "; NAME (ID) @ YYYY/MM/DD::HH:MM:SS": the local time as "YYYY/MM/DD HH:MM:SS".
 std::string stampTime(const std::string& stamp) {
-  size_t at = stamp.find(" @ ");
+  // From the end: the name before it is the student's own typing.
+  size_t at = stamp.rfind(" @ ");
   if (at == std::string::npos || at + 3 + 20 > stamp.size())
     return "";
   std::string date = stamp.substr(at + 3, 20);
@@ -96,7 +98,7 @@ void readStamps(const XmcReading& r, XmcAnalysis* a) {
   size_t stampEnd = r.Log.find("\n\n");
   std::string stamp = r.Log.substr(0, stampEnd);
   a->StartTime = stampTime(stamp);
-  size_t count = stamp.find(") ExamCount:");
+  size_t count = stamp.rfind(") ExamCount:");
   // The reader takes the start tick only from a stamp that deciphers whole.
   a->HasStart = stampEnd != std::string::npos && count != std::string::npos && count < stampEnd;
   if (a->HasStart) {
@@ -128,10 +130,8 @@ void readTimes(const XmcReading& r, XmcAnalysis* a) {
   } else if (!r.Events.empty()) {
     end = r.Events.back().Tick;
   }
-  // The program counts whole seconds of the tick count, in unsigned arithmetic.
-  uint32_t start = r.StartTick / 1000;
-  uint32_t finish = end / 1000;
-  a->UsedSeconds = finish - start;
+  // Whole seconds of the tick count, as the session counted them, across a wrap too.
+  a->UsedSeconds = elapsedSecondsBetween(r.StartTick, end);
   int64_t allowance = static_cast<int64_t>(a->TimeLimitMinutes) * 60;
   a->LateSeconds = static_cast<int64_t>(a->UsedSeconds) - allowance;
 }
@@ -460,6 +460,10 @@ XmcVerdict judgeXmc(const std::string& bytes, const XmcReading& r, const XmcAnal
     return verdict(XmcVerdictKind::Damaged, "damaged: the key start values" + std::string(where));
   if (!a.Mismatch.empty())
     return verdict(XmcVerdictKind::Damaged, "damaged: " + a.Mismatch);
+  // Without an identifier nothing ties the file to the password: it is never genuine.
+  if (r.ok() && key != XmcKeyMatch::Matches)
+    return verdict(XmcVerdictKind::Damaged,
+                   "damaged: the name line gives no identifier of six characters");
   if (!r.ok())
     return verdict(XmcVerdictKind::CutShort,
                    std::string("cut short: the file ends in ") + xmcSectionName(r.Reached));

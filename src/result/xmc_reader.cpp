@@ -234,7 +234,8 @@ class Reader {
     std::string pendingHeading;
     auto fileOffset = [&](size_t at) { return logFileOffset + 2 * at; };
     size_t stampEnd = log.find("\n\n");
-    size_t tickAt = log.find("(tck:");
+    // From the end of the stamp: the name before it is the student's own typing.
+    size_t tickAt = stampEnd == std::string::npos ? std::string::npos : log.rfind("(tck:", stampEnd);
     if (!startsWith(log, 0, "; ") || stampEnd == std::string::npos || tickAt == std::string::npos ||
         tickAt > stampEnd || !readHex8(log, tickAt + 5, &r_.StartTick) ||
         log.find(") ExamCount:", tickAt) > stampEnd) {
@@ -358,7 +359,8 @@ class Reader {
     const char* mark = "\n\nEXAM COMPLETE:\n\n";
     if (!startsWith(c, 0, mark))
       return fail(runStart, "the complete mark does not decipher");
-    size_t tickAt = c.find("(tck:");
+    // From the end: the name in the stamp is the student's own typing.
+    size_t tickAt = c.rfind("(tck:");
     if (!startsWith(c, strlen(mark), "; ") || tickAt == std::string::npos ||
         !readHex8(c, tickAt + 5, &r_.EndTick) || !startsWith(c, tickAt + 13, ")\n\n") ||
         tickAt + 16 != c.size())

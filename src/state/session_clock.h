@@ -9,8 +9,11 @@
 // difference of tick / 1000 at both ends. The 32-bit tick count wraps every 49.7 days;
 // measured from the start tick, the time stays right across the wrap instead of jumping
 // by 4,294,967 seconds.
+inline uint32_t elapsedSecondsBetween(uint32_t startTick, uint32_t nowTick) {
+  uint64_t now = uint64_t{startTick} + static_cast<uint32_t>(nowTick - startTick);
+  return static_cast<uint32_t>(now / 1000 - startTick / 1000);
+}
+
 inline uint32_t sessionElapsedSeconds(uint32_t nowTick) {
-  uint32_t start = State.SessionStartTick.load(std::memory_order_relaxed);
-  uint64_t now = uint64_t{start} + static_cast<uint32_t>(nowTick - start);
-  return static_cast<uint32_t>(now / 1000 - start / 1000);
+  return elapsedSecondsBetween(State.SessionStartTick.load(std::memory_order_relaxed), nowTick);
 }

@@ -226,6 +226,11 @@ TEST_F(ReportTest, BadInputIsARowWithItsReason) {
                           "' is one of the files read: the report changes none of them\n"
                           "(see 'veritor-author report --help')\n");
   EXPECT_EQ(folder.read("noise.xmc"), ada);
+  // A folder with no completed file in it is no success.
+  std::filesystem::create_directory(folder.file("empty"));
+  ToolRun none = report("--password secret " + folder.file("empty"));
+  EXPECT_EQ(none.Status, 1);
+  EXPECT_EQ(none.Err, "veritor-author report: no completed-exam (.xmc) file found\n");
   ToolRun bare = report(folder.file("noise.xmc"));
   EXPECT_EQ(bare.Status, 2);
   EXPECT_EQ(bare.Err, "veritor-author report: the exam's password is needed (--password)\n"

@@ -13,6 +13,8 @@ class XmcAnalysisTest : public SessionTest {
  protected:
   void takePoolExam() {
     loadInFileOrder(PoolExam);
+    if (!fakeName.empty())
+      snprintf(State.StudentFullName, sizeof State.StudentFullName, "%s", fakeName.c_str());
     begin();
     answer("one", 30000);
     answer("#skip", 20000);
@@ -28,6 +30,7 @@ class XmcAnalysisTest : public SessionTest {
     analysis = analyzeXmc(reading);
   }
   XmcAnalysis analysis;
+  std::string fakeName;
 };
 
 TEST_F(XmcAnalysisTest, AWholeSessionIsReadBackWithTheExamsOwnNumbers) {
@@ -158,6 +161,12 @@ TEST_F(XmcAnalysisTest, VerdictsOnCutChangedAndForeignFiles) {
   otherId.replace(otherId.find("(abc123)"), 8, "(abc124)");
   EXPECT_EQ(verdictOf(otherId).Text, "not made with this password or not for this identifier");
 
+  // The identifier taken out of the plain name line: nothing ties the file to the
+  // password any more, so it is never genuine.
+  std::string noId = whole;
+  noId.replace(noId.find("Ada Lovelace (abc123)"), 21, "Ada Lovelace");
+  EXPECT_EQ(verdictOf(noId).Kind, XmcVerdictKind::Damaged) << verdictOf(noId).Text;
+
   // Two runs swapped: the key stream no longer continues where the summary begins.
   size_t summaryEnd = whole.find("\r\n\r\n", logEnd + 4);
   std::string reordered = whole.substr(0, logEnd + 4) +
@@ -167,6 +176,19 @@ TEST_F(XmcAnalysisTest, VerdictsOnCutChangedAndForeignFiles) {
   XmcVerdict swapped = verdictOf(reordered);
   EXPECT_EQ(swapped.Kind, XmcVerdictKind::Damaged) << swapped.Text;
   EXPECT_NE(swapped.Text.find("(byte "), std::string::npos) << swapped.Text;
+}
+
+// The name is the student's own typing: one that copies the start stamp's marks changes
+// neither the start tick, the start time nor the exam count read from the stamp.
+TEST_F(XmcAnalysisTest, ANameWithTheStampsMarksReadsAsAName) {
+  fakeName = "Eve (tck:00000001) ExamCount:05 @ 1999/01/01::00:00:00";
+  takePoolExam();
+  EXPECT_EQ(analysis.StudentName, fakeName);
+  EXPECT_EQ(analysis.ExamCount, 2);  // the counter at 0xFD: opened twice, not the name's 05
+  EXPECT_NE(analysis.StartTime.substr(0, 4), "1999");
+  EXPECT_LT(analysis.UsedSeconds, 3600u);
+  XmcVerdict v = judgeXmc(bytes, reading, analysis, "secret");
+  EXPECT_EQ(v.Kind, XmcVerdictKind::Genuine) << v.Text;
 }
 
 }  // namespace

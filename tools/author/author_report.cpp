@@ -335,6 +335,11 @@ int authorReport(int argc, char** argv) {
   }
 
   std::vector<ReportRow> rows = collectFiles(paths);
+  // A folder with nothing to check is not a class that handed in genuine files.
+  if (rows.empty()) {
+    fprintf(stderr, "veritor-author report: no completed-exam (.xmc) file found\n");
+    return 1;
+  }
   for (const std::string* output : {&csvFile, &answersFile, &htmlFile})
     if (!output->empty() && isInput(*output, rows))
       return usageError(Command, "'%s' is one of the files read: the report changes none of them",
