@@ -12,7 +12,6 @@ namespace {
 
 // The header is read from a 1,024-byte line of the exam file.
 constexpr size_t HeaderCapacity = 1024;
-constexpr uint32_t LongestTimeLimit = 3000;  // minutes: 50 hours
 
 // Cuts the line at end and copies the text from start into field. The search windows
 // keep each text within its field; the copy is bounded all the same.

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// The longest time limit a header may give, in minutes: 50 hours.
+constexpr uint32_t LongestTimeLimit = 3000;
+
 // Parses the header line (consumed in place: delimiters become NULs) into State.Header
 // and the time marks, and sets LineNumber to 0. Ends the program on a bad header or a
 // version above 1.07.

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "format/exam_header.h"
+
 // The values an instructor gives for the header; Minutes is the time limit as written.
 struct HeaderFields {
   std::string Semester;
@@ -30,7 +32,7 @@ struct HeaderTextField {
 // The five text fields in the order the header holds them.
 extern const HeaderTextField HeaderTextFields[5];
 
-constexpr long LongestMinutes = 3000;  // 50 hours
+constexpr long LongestMinutes = LongestTimeLimit;
 
 // The layout with every value replaced by its name, for help texts.
 extern const char* const HeaderLayout;

@@ -75,34 +75,12 @@ bool readCompletedFile(const std::string& path, std::string* contents, std::stri
     *reason = "cannot be read: a folder, not a file";
     return false;
   }
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) {
-    *reason = std::string("cannot be read: ") + strerror(errno);
-    return false;
-  }
-  contents->clear();
-  char chunk[65536];
-  size_t got;
   bool tooLarge = false;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-    if (contents->size() + got > LargestFile) {
-      tooLarge = true;
-      break;
-    }
-    contents->append(chunk, got);
-  }
-  bool failed = ferror(file) != 0;
-  int error = errno;
-  fclose(file);
-  if (tooLarge) {
-    *reason = "cannot be read: larger than 64 MiB, too large for a completed-exam file";
-    return false;
-  }
-  if (failed) {
-    *reason = std::string("cannot be read: ") + strerror(error);
-    return false;
-  }
-  return true;
+  if (readWholeFile(path, contents, LargestFile, &tooLarge))
+    return true;
+  *reason = tooLarge ? "cannot be read: larger than 64 MiB, too large for a completed-exam file"
+                     : std::string("cannot be read: ") + strerror(errno);
+  return false;
 }
 
 // The files named and the .xmc files of the folders named, each once.

@@ -1,5 +1,6 @@
 #include "author_support.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -63,17 +64,28 @@ bool setUpAuthorKey(const std::string& keyFile) {
   return runChecked([&] { setUpKeyData(keyFile.empty() ? 1 : 3, argv); });
 }
 
-bool readWholeFile(const std::string& path, std::string* contents) {
+bool readWholeFile(const std::string& path, std::string* contents, size_t limit,
+                   bool* tooLarge) {
   FILE* file = fopen(path.c_str(), "rb");
   if (!file)
     return false;
   contents->clear();
   char chunk[65536];
   size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+  bool over = false;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+    if (got > limit - contents->size()) {
+      over = true;
+      break;
+    }
     contents->append(chunk, got);
-  bool ok = !ferror(file);
+  }
+  bool ok = !ferror(file) && !over;
+  int error = errno;
   fclose(file);
+  errno = error;
+  if (tooLarge)
+    *tooLarge = over;
   return ok;
 }
 

@@ -3,6 +3,8 @@
 // goes on; the key in use; and reading files whole.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -18,7 +20,11 @@ bool runChecked(const std::function<void()>& fn);
 // embedded key when keyFile is empty. False (after a message) when it cannot be used.
 bool setUpAuthorKey(const std::string& keyFile);
 
-bool readWholeFile(const std::string& path, std::string* contents);
+// Reads the whole file; false when it cannot be read or, with a limit, when it holds more
+// than limit bytes (then *tooLarge is set and contents holds no more than the limit). On a
+// failed read errno tells why.
+bool readWholeFile(const std::string& path, std::string* contents, size_t limit = SIZE_MAX,
+                   bool* tooLarge = nullptr);
 
 // Where the file name begins in a path: after the last separator of the system ('/' too on
 // Windows, which takes both), or 0.
