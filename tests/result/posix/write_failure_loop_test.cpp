@@ -1,0 +1,172 @@
+// A whole session on a completed-exam file whose writes fail from the k-th on, for every
+// k the session reaches: a full disk or a pulled stick at any record. The stream is a
+// stdio stream over memory (fopencookie), so the stdio buffering and flushing are the
+// ones the real file gets.
+#include <errno.h>
+#include <stdio.h>
+
+#include <memory>
+#include <vector>
+
+#include "console/console.h"
+#include "result/record_writer.h"
+#include "session/exam_session.h"
+#include "support/session_fixture.h"
+
+namespace {
+
+// The disk: what reached it, where each write ended, and from which write on it fails.
+struct FailingDisk {
+  std::string Bytes;
+  std::vector<size_t> WriteEnds;
+  size_t FailFrom = 0;  // 1-based; 0 never fails
+  size_t Calls = 0;
+  bool Failed = false;
+};
+
+ssize_t diskWrite(void* cookie, const char* data, size_t size) {
+  FailingDisk* disk = static_cast<FailingDisk*>(cookie);
+  ++disk->Calls;
+  if (disk->FailFrom != 0 && disk->Calls >= disk->FailFrom) {
+    disk->Failed = true;
+    errno = ENOSPC;
+    return -1;
+  }
+  disk->Bytes.append(data, size);
+  disk->WriteEnds.push_back(disk->Bytes.size());
+  return static_cast<ssize_t>(size);
+}
+
+FILE* openDisk(FailingDisk* disk) {
+  cookie_io_functions_t io = {nullptr, diskWrite, nullptr, nullptr};
+  return fopencookie(disk, "w", io);
+}
+
+// The student presses ENTER at the write warning's pause: a key the script cannot place
+// ahead of time, since where the pause comes depends on which write fails.
+class PausingConsole : public ScriptedPlatform {
+ public:
+  bool AnswerPause = false;
+  int readLineChar() override { return pending() ? '\n' : ScriptedPlatform::readLineChar(); }
+  int readKey() override { return pending() ? '\n' : ScriptedPlatform::readKey(); }
+
+ private:
+  bool pending() {
+    if (!AnswerPause || !State.ResultWriteFailureShown)
+      return false;
+    AnswerPause = false;
+    advance(1000);  // a fresh key, not a stale line end
+    return true;
+  }
+};
+
+const char* const Body =
+    "QUESTIONS\n"
+    "1. (5 pts) First question?\n"
+    "2. (1 pt) Second question?\n"
+    "3. Third with parts.\n"
+    "  3.a. (2 pts) Part a.\n"
+    "  3.b. (1 pt) Part b.\n";
+
+class WriteFailureLoop : public SessionTest {
+ protected:
+  // One session on a disk failing from write failFrom on (0: never).
+  void run(FailingDisk* disk) {
+    TearDown();
+    SetUp();
+    student = std::make_unique<PausingConsole>();
+    setPlatform(student.get());
+    State.LoadTime = student->systemTimeUtc();
+    loadInFileOrder(Body);
+    student->typeLine("");
+    for (const char* text : {"alpha", "beta"}) {
+      student->typeLine(text);
+      student->typeLine("y");
+    }
+    student->typeLine("wrong");
+    student->typeLine("n");
+    for (const char* text : {"gamma", "delta"}) {
+      student->typeLine(text);
+      student->typeLine("y");
+    }
+    student->typeLine("");  // all answered
+    student->typeLine("");  // the final pause
+    student->AnswerPause = true;
+    FILE* stream = openDisk(disk);
+    ASSERT_NE(stream, nullptr);
+    status = runProgram([&] { runExamSession(stream, "result.xmc", -2); });
+    fclose(stream);
+  }
+
+  std::unique_ptr<PausingConsole> student;
+  int status = 0;
+};
+
+size_t countOf(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+    ++count;
+  return count;
+}
+
+TEST_F(WriteFailureLoop, EveryWriteOfASessionMayFailAndTheFileKeepsWhatCameBefore) {
+  FailingDisk whole;
+  run(&whole);
+  ASSERT_EQ(status, NoExit);
+  ASSERT_FALSE(whole.Failed);
+  XmcReading full = readXmc(whole.Bytes);
+  ASSERT_TRUE(full.ok()) << full.Problem;
+  ASSERT_EQ(full.Events.size(), 9u);
+  const std::vector<size_t> ends = whole.WriteEnds;
+  ASSERT_GT(ends.size(), 10u);
+
+  const std::string warning = ResultWriteFailedMessage;
+  const std::string incomplete = ResultIncompleteMessage;
+  size_t tried = 0;
+  size_t eventsBefore = 0;
+  for (size_t k = 1; k <= ends.size(); ++k) {
+    SCOPED_TRACE("failing from write " + std::to_string(k));
+    FailingDisk disk;
+    disk.FailFrom = k;
+    run(&disk);
+    ++tried;
+    ASSERT_EQ(status, NoExit);
+    ASSERT_TRUE(disk.Failed);
+    // The session went on to its end.
+    EXPECT_TRUE(student->scriptDone());
+
+    // Told once, in light red, and again before the file to turn in.
+    const std::string err = student->text(ConsoleStream::Err);
+    const std::string out = student->text(ConsoleStream::Out);
+    EXPECT_EQ(countOf(err, warning), 1u);
+    EXPECT_NE(err.find(warning + PressEnterBanner), std::string::npos);
+    size_t again = out.find(incomplete);
+    ASSERT_NE(again, std::string::npos);
+    EXPECT_LT(again, out.find("\nTURN IN THIS FILE: "));
+
+    // The disk holds exactly what the writes before the failure carried, and reads back
+    // as far as it goes: every record on it deciphers as in the whole file, and where
+    // the reading stops short of the end it says the file is cut off there.
+    const size_t kept = k == 1 ? 0 : ends[k - 2];
+    ASSERT_EQ(disk.Bytes, whole.Bytes.substr(0, kept));
+    XmcReading cut = readXmc(disk.Bytes);
+    if (!cut.ok() && cut.ProblemOffset != disk.Bytes.size())
+      EXPECT_NE(cut.Problem.find("cut off"), std::string::npos) << cut.Problem;
+    ASSERT_LE(cut.Events.size(), full.Events.size());
+    EXPECT_GE(cut.Events.size(), eventsBefore);
+    eventsBefore = cut.Events.size();
+    for (size_t e = 0; e < cut.Events.size(); ++e) {
+      EXPECT_EQ(cut.Events[e].Label, full.Events[e].Label);
+      EXPECT_EQ(cut.Events[e].Tick, full.Events[e].Tick);
+    }
+    EXPECT_EQ(full.Log.compare(0, cut.Log.size(), cut.Log), 0);
+    EXPECT_EQ(full.Summary.compare(0, cut.Summary.size(), cut.Summary), 0);
+    EXPECT_EQ(full.Echo.compare(0, cut.Echo.size(), cut.Echo), 0);
+  }
+  // Once the last answer's record is kept, every event of the session is read back.
+  EXPECT_EQ(eventsBefore, full.Events.size());
+  RecordProperty("failure_points", static_cast<int>(tried));
+  printf("write failure points tried: %zu\n", tried);
+}
+
+}  // namespace
