@@ -31,13 +31,6 @@ const char* const FiveQuestions =
 const char* const AllAnswered =
     "\n\nYou have answered all the questions.\n\nPress ENTER to Complete the Exam\n\n";
 
-size_t countOf(const std::string& text, const std::string& piece) {
-  size_t count = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-    ++count;
-  return count;
-}
-
 TEST_F(SessionTest, AnswersInFileOrderWithInstructionsRecordsAndFinalMessage) {
   loadInFileOrder(ThreeQuestions);
   begin();

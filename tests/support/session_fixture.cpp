@@ -19,6 +19,13 @@ namespace {
 std::string g_body;
 }
 
+size_t countOf(const std::string& text, const std::string& piece) {
+  size_t count = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+    ++count;
+  return count;
+}
+
 void SessionTest::SetUp() {
   ScriptedTest::SetUp();
   setWindowView(WindowView::Off);

@@ -12,6 +12,9 @@
 
 extern const char* const DemoHeader;  // 60 minutes
 
+// How many times piece occurs in text, overlapping ones included.
+size_t countOf(const std::string& text, const std::string& piece);
+
 class SessionTest : public ScriptedTest {
  protected:
   void SetUp() override;

@@ -102,13 +102,6 @@ class WriteFailureLoop : public SessionTest {
   int status = 0;
 };
 
-size_t countOf(const std::string& text, const std::string& piece) {
-  size_t count = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-    ++count;
-  return count;
-}
-
 TEST_F(WriteFailureLoop, EveryWriteOfASessionMayFailAndTheFileKeepsWhatCameBefore) {
   FailingDisk whole;
   run(&whole);
