@@ -228,7 +228,9 @@ std::vector<EnvSetting> onDisplay(const std::string& display) {
 
 // Runs veritor-author read; returns its exit status with its standard output and error.
 int authorRead(const std::string& arguments, std::string* out, std::string* err) {
-  std::string errPath = std::filesystem::temp_directory_path() / "veritor-session-read-err.txt";
+  // One file per test process: suites of other builds may read at the same time.
+  std::string errPath = std::filesystem::temp_directory_path() /
+                        ("veritor-session-read-err-" + std::to_string(getpid()) + ".txt");
   FILE* pipe = popen((Author + " read " + arguments + " 2>" + errPath).c_str(), "r");
   readAll(pipe, out);
   int status = pclose(pipe);
