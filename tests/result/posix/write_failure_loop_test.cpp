@@ -133,6 +133,11 @@ TEST_F(WriteFailureLoop, EveryWriteOfASessionMayFailAndTheFileKeepsWhatCameBefor
     const std::string out = student->text(ConsoleStream::Out);
     EXPECT_EQ(countOf(err, warning), 1u);
     EXPECT_NE(err.find(warning + PressEnterBanner), std::string::npos);
+    int inRed = 0;
+    for (const WrittenPiece& piece : student->pieces())
+      if (piece.Text.find("WARNING - The XMC file") != std::string::npos)
+        inRed += piece.Attribute == 12 ? 1 : 0;
+    EXPECT_EQ(inRed, 2);
     size_t again = out.find(incomplete);
     ASSERT_NE(again, std::string::npos);
     EXPECT_LT(again, out.find("\nTURN IN THIS FILE: "));
