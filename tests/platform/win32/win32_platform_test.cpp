@@ -92,8 +92,9 @@ TEST(Win32Files, AllThreeFileTimesAreReadAndPutBack) {
   FileTimes got;
   ASSERT_TRUE(win32Platform().getFileTimes(path.c_str(), &got));
   // Wine keeps the files on a Linux file system, which has no creation time to set.
-  if (!runningUnderWine())
+  if (!runningUnderWine()) {
     EXPECT_EQ(got.Creation, set.Creation);
+  }
   EXPECT_EQ(got.LastAccess, set.LastAccess);
   EXPECT_EQ(got.LastWrite, set.LastWrite);
 

@@ -148,8 +148,9 @@ TEST_F(WriteFailureLoop, EveryWriteOfASessionMayFailAndTheFileKeepsWhatCameBefor
     const size_t kept = k == 1 ? 0 : ends[k - 2];
     ASSERT_EQ(disk.Bytes, whole.Bytes.substr(0, kept));
     XmcReading cut = readXmc(disk.Bytes);
-    if (!cut.ok() && cut.ProblemOffset != disk.Bytes.size())
+    if (!cut.ok() && cut.ProblemOffset != disk.Bytes.size()) {
       EXPECT_NE(cut.Problem.find("cut off"), std::string::npos) << cut.Problem;
+    }
     ASSERT_LE(cut.Events.size(), full.Events.size());
     EXPECT_GE(cut.Events.size(), eventsBefore);
     eventsBefore = cut.Events.size();
