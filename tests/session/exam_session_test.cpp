@@ -12,14 +12,6 @@
 
 namespace {
 
-const char* const ThreeQuestions =
-    "QUESTIONS\n"
-    "1. (5 pts) First question?\n"
-    "2. (1 pt) Second question?\n"
-    "3. Third with parts.\n"
-    "  3.a. (2 pts) Part a.\n"
-    "  3.b. (1 pt) Part b.\n";
-
 const char* const FiveQuestions =
     "QUESTIONS\n"
     "1. (1 pt) One?\n"

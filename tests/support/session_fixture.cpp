@@ -26,6 +26,14 @@ size_t countOf(const std::string& text, const std::string& piece) {
   return count;
 }
 
+const char* const ThreeQuestions =
+    "QUESTIONS\n"
+    "1. (5 pts) First question?\n"
+    "2. (1 pt) Second question?\n"
+    "3. Third with parts.\n"
+    "  3.a. (2 pts) Part a.\n"
+    "  3.b. (1 pt) Part b.\n";
+
 void SessionTest::SetUp() {
   ScriptedTest::SetUp();
   setWindowView(WindowView::Off);

@@ -15,6 +15,9 @@ extern const char* const DemoHeader;  // 60 minutes
 // How many times piece occurs in text, overlapping ones included.
 size_t countOf(const std::string& text, const std::string& piece);
 
+// Three questions, the third with two sub-questions, in the order of the file.
+extern const char* const ThreeQuestions;
+
 class SessionTest : public ScriptedTest {
  protected:
   void SetUp() override;

@@ -60,14 +60,6 @@ class PausingConsole : public ScriptedPlatform {
   }
 };
 
-const char* const Body =
-    "QUESTIONS\n"
-    "1. (5 pts) First question?\n"
-    "2. (1 pt) Second question?\n"
-    "3. Third with parts.\n"
-    "  3.a. (2 pts) Part a.\n"
-    "  3.b. (1 pt) Part b.\n";
-
 class WriteFailureLoop : public SessionTest {
  protected:
   // One session on a disk failing from write failFrom on (0: never).
@@ -77,7 +69,7 @@ class WriteFailureLoop : public SessionTest {
     student = std::make_unique<PausingConsole>();
     setPlatform(student.get());
     State.LoadTime = student->systemTimeUtc();
-    loadInFileOrder(Body);
+    loadInFileOrder(ThreeQuestions);
     student->typeLine("");
     for (const char* text : {"alpha", "beta"}) {
       student->typeLine(text);
