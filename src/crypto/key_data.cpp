@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "console/console.h"
+#include "state/memory.h"
 #include "state/program_state.h"
 
 namespace {
@@ -74,8 +75,9 @@ void readKeyFile(const char* name) {
 
   // KeyLength counts in 32 bits. The comparison is made in a type wider than both, since
   // long is 32 bits on Windows, where long(UINT32_MAX) is -1.
-  uint8_t* buffer = uint64_t(size) <= UINT32_MAX ? static_cast<uint8_t*>(malloc(size_t(size)))
-                                                 : nullptr;
+  uint8_t* buffer = uint64_t(size) <= UINT32_MAX
+                        ? static_cast<uint8_t*>(AllocateMemory(size_t(size)))
+                        : nullptr;
   if (!buffer) {
     fclose(file);
     consolePrintf(ConsoleStream::Err,

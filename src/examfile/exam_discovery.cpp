@@ -1,10 +1,12 @@
 #include "examfile/exam_discovery.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "console/console.h"
+#include "state/memory.h"
 
 namespace {
 
@@ -34,7 +36,8 @@ void appendFound(NameListNode* node) {
 }  // namespace
 
 NameListNode* newNameListNode() {
-  return new (std::nothrow) NameListNode();
+  void* memory = AllocateMemory(sizeof(NameListNode));
+  return memory ? new (memory) NameListNode() : nullptr;
 }
 
 void addFoundFile(const char* name) {
@@ -116,7 +119,7 @@ void releaseExamFileList() {
   NameListNode* node = State.ExamFileList;
   while (node) {
     NameListNode* next = node->Next;
-    delete node;
+    free(node);
     node = next;
   }
   State.ExamFileList = nullptr;

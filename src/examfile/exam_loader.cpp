@@ -15,6 +15,7 @@
 #include "format/question_store.h"
 #include "result/result_file_name.h"
 #include "session/exam_session.h"
+#include "state/memory.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ struct BodyBuffer {
 bool allocateBody(BodyBuffer* body, long fileSize) {
   long size = fileSize;
   for (int attempt = 1; attempt <= 3; ++attempt) {
-    body->Bytes = static_cast<uint8_t*>(malloc(size_t(size) + 4));
+    body->Bytes = static_cast<uint8_t*>(AllocateMemory(size_t(size) + 4));
     if (body->Bytes) {
       body->Capacity = size_t(size) + 4;
       return true;

@@ -6,8 +6,8 @@
 
 #include "console/console.h"
 #include "format/exam_header.h"
+#include "state/memory.h"
 
-void* (*StoreAllocate)(size_t size) = malloc;
 
 namespace {
 
@@ -53,7 +53,7 @@ void startRecord(Question& record, float points, uint8_t flags) {
 char* copyText(const char* text, size_t* allocated) {
   size_t length = strnlen(text, QuestionTextLimit);
   *allocated = length + 4;
-  char* copy = static_cast<char*>(StoreAllocate(*allocated));
+  char* copy = static_cast<char*>(AllocateMemory(*allocated));
   if (copy) {
     memcpy(copy, text, length);
     copy[length] = '\0';
@@ -86,7 +86,7 @@ char* joinText(const char* text, size_t keep, const char* more, bool atRecordLin
     reportSyntaxError(more, QuestionTooLongMessage);
   }
   *newLength = static_cast<int>(length);
-  char* joined = static_cast<char*>(StoreAllocate(length + 4));
+  char* joined = static_cast<char*>(AllocateMemory(length + 4));
   if (!joined)
     return nullptr;
   size_t at = 0;
@@ -270,7 +270,7 @@ void addAnswer(Question* record, char* text, uint8_t replace) {
           "Error - Failed to add answer - question / answer buffer is 64K and full.\n\n", 12);
       return;
     }
-    char* grown = static_cast<char*>(StoreAllocate(static_cast<size_t>(capacity)));
+    char* grown = static_cast<char*>(AllocateMemory(static_cast<size_t>(capacity)));
     if (!grown) {
       consolePrintf(ConsoleStream::Out,
                     "Memory Warning! - ANSWER limited to %u bytes - memory limited - could not "

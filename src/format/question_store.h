@@ -37,6 +37,3 @@ void clearQuestionStore();
 // The first answer of a record ("" when none).
 const char* firstAnswer(const Question* record);
 
-// Every allocation of the store goes through here, so that a test can make one fail
-// and see the memory messages. malloc by default.
-extern void* (*StoreAllocate)(size_t size);

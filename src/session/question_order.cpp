@@ -1,5 +1,6 @@
 #include "session/question_order.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -11,6 +12,7 @@
 #include "session/answer_entry.h"
 #include "session/time_allowance.h"
 #include "session/window_message.h"
+#include "state/memory.h"
 #include "window/question_window.h"
 
 namespace {
@@ -35,12 +37,13 @@ void publishWindowText(int length) {
 }  // namespace
 
 QListEntry* appendQListEntry(Question* question, SubQuestion* sub) {
-  QListEntry* entry = new (std::nothrow) QListEntry;
-  if (!entry) {
+  void* memory = AllocateMemory(sizeof(QListEntry));
+  if (!memory) {
     consolePrintf(ConsoleStream::Err, "Fatal Error - Could not allocate %d bytes for QLIST object.\n\n",
                   20);
     endProgram(-1);
   }
+  QListEntry* entry = new (memory) QListEntry;
   entry->Owner = question;
   entry->Sub = sub;
   entry->Previous = State.QListTail;
@@ -138,7 +141,7 @@ void freeQuestionList() {
   QListEntry* entry = State.QListHead;
   while (entry) {
     QListEntry* next = entry->Next;
-    delete entry;
+    free(entry);
     entry = next;
   }
   State.QListHead = nullptr;

@@ -1,4 +1,5 @@
 #include "format/question_store.h"
+#include "state/memory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +17,7 @@ class QuestionStoreTest : public ScriptedTest {
     clearQuestionStore();
   }
   void TearDown() override {
-    StoreAllocate = malloc;
+    AllocateMemory = malloc;
     clearQuestionStore();
     ScriptedTest::TearDown();
   }
@@ -234,7 +235,7 @@ TEST_F(QuestionStoreTest, AtMost255Answers) {
 
 TEST_F(QuestionStoreTest, AllocationFailuresStopWithTheirMessages) {
   Question* record = question(1, "old text");
-  StoreAllocate = failingAllocate;
+  AllocateMemory = failingAllocate;
 
   EXPECT_EQ(runToExit([] { question(2, "abc"); }), -1);
   EXPECT_EQ(console.takeText(), "Memory Error - Could not allocate 7 bytes for question.\n\n\n\n");
