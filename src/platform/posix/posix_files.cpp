@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/file_name_match.h"
@@ -63,13 +64,15 @@ bool PosixPlatform::fullPath(const char* path, char* buffer, size_t capacity) {
 
 bool PosixPlatform::listDirectory(const char* directory, const char* extension,
                                   const std::function<bool(const DirectoryEntry&)>& visit) {
-  DIR* dir = opendir(directory);
+  // Closed however the visit ends: the program may end inside it (memory running out
+  // for the list it builds), and a test's end of the program unwinds through here.
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(directory), closedir);
   if (!dir)
     return false;
   std::string base = directory;
   if (!base.empty() && base.back() != '/')
     base += '/';
-  while (struct dirent* entry = readdir(dir)) {
+  while (struct dirent* entry = readdir(dir.get())) {
     if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
       continue;
     if (!nameHasExtension(entry->d_name, extension))
@@ -88,7 +91,6 @@ bool PosixPlatform::listDirectory(const char* directory, const char* extension,
     if (!visit(found))
       break;
   }
-  closedir(dir);
   return true;
 }
 

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/file_name_match.h"
@@ -78,6 +79,9 @@ bool Win32Platform::listDirectory(const char* directory, const char* extension,
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
   }
+  // Closed however the visit ends: the program may end inside it (memory running out
+  // for the list it builds), and a test's end of the program unwinds through here.
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(search, FindClose);
   do {
     const char* name = found.cFileName;
     if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
@@ -96,7 +100,6 @@ bool Win32Platform::listDirectory(const char* directory, const char* extension,
       break;
     memset(&found, 0, sizeof found);
   } while (FindNextFileA(search, &found));
-  FindClose(search);
   return true;
 }
 
