@@ -44,6 +44,40 @@ bool startsWith(const std::string& text, size_t at, const char* prefix) {
   return text.compare(at, strlen(prefix), prefix) == 0;
 }
 
+// Whether the line at `at` begins with a question's number ("4. "), or, with indent,
+// a sub-question's ("   4.a. ").
+bool numberedLine(const std::string& text, size_t at, bool sub) {
+  if (sub) {
+    if (!startsWith(text, at, "   "))
+      return false;
+    at += 3;
+  }
+  size_t digits = at;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+    ++at;
+  if (at == digits || !startsWith(text, at, "."))
+    return false;
+  ++at;
+  if (sub) {
+    if (at >= text.size() || text[at] < 'a' || text[at] > 'z')
+      return false;
+    ++at;
+    if (!startsWith(text, at, "."))
+      return false;
+    ++at;
+  }
+  return startsWith(text, at, " ");
+}
+
+// Whether what is left of a run is a piece of what should stand there: the file was cut
+// in it (or before it), rather than damaged.
+bool cutShortOf(const std::string& got, const char* expected) {
+  return got.size() < strlen(expected) && startsWith(expected, 0, got.c_str());
+}
+
+const char* const CompleteMark = "\n\nEXAM COMPLETE:\n\n";
+const char* const EchoStart = "\n\nQUESTIONS:  (";
+
 class Reader {
  public:
   explicit Reader(const std::string& bytes) : f_(bytes) {}
@@ -89,6 +123,8 @@ class Reader {
     if (!hexRun(&r_.Closing))
       return r_;
     decipher(&r_.Closing);
+    if (pos_ == f_.size() && cutShortOf(r_.Closing, CompleteMark))
+      return stop(pos_, "the file is cut off in the complete mark");
     if (!checkClosing(runStart))
       return r_;
 
@@ -103,7 +139,9 @@ class Reader {
     if (!hexRun(&r_.Echo))
       return r_;
     decipher(&r_.Echo);
-    if (!startsWith(r_.Echo, 0, "\n\nQUESTIONS:  ("))
+    if (pos_ == f_.size() && cutShortOf(r_.Echo, EchoStart))
+      return stop(pos_, "the file is cut off before the echo's QUESTIONS line");
+    if (!startsWith(r_.Echo, 0, EchoStart))
       return stop(runStart, "the echo does not begin with the QUESTIONS line (the key stream "
                             "does not continue here)");
     if (!echoEndsWhole())
@@ -329,7 +367,48 @@ class Reader {
     for (size_t p = e.find("***** CLOSE POOL *****"); p != std::string::npos;
          p = e.find("***** CLOSE POOL *****", p + 1))
       ++closed;
-    return opened == closed && e.size() >= 2 && e.compare(e.size() - 2, 2, "\n\n") == 0;
+    if (opened != closed || e.size() < 2 || e.compare(e.size() - 2, 2, "\n\n") != 0)
+      return false;
+    return lastQuestionEndsWhole();
+  }
+
+  // A question with sub-questions ends with one line feed more than its last
+  // sub-question's answers ("\n\n" after answer lines, "\n" when it has none): without
+  // it, the echo was cut right before its last record.
+  bool lastQuestionEndsWhole() {
+    const std::string& e = r_.Echo;
+    // A pool closed after the last question: its marker follows the question's end (the
+    // pool count has checked that it is there).
+    size_t end = e.size();
+    size_t close = e.rfind("}\n;  ***** CLOSE POOL *****");
+    bool hasSubQuestions = false;
+    size_t lastContent = std::string::npos;  // the last line that is not empty
+    for (size_t at = 0; at < e.size();) {
+      size_t lineEnd = e.find('\n', at);
+      if (lineEnd == std::string::npos)
+        lineEnd = e.size();
+      if (numberedLine(e, at, false)) {
+        hasSubQuestions = false;
+        if (close != std::string::npos && at > close)
+          close = std::string::npos;  // that pool was not the last thing
+      } else if (numberedLine(e, at, true)) {
+        hasSubQuestions = true;
+      }
+      if (lineEnd > at && (close == std::string::npos || at < close))
+        lastContent = at;
+      at = lineEnd + 1;
+    }
+    if (close != std::string::npos) {
+      if (e.compare(e.size() - 4, 4, "]\n\n\n") != 0)
+        return false;  // cut in the marker itself
+      end = close;
+    }
+    if (!hasSubQuestions || lastContent == std::string::npos)
+      return true;
+    bool answered = startsWith(e, lastContent, "   &") || startsWith(e, lastContent, "   !");
+    const char* tail = answered ? "\n\n\n\n" : "\n\n\n";
+    size_t need = strlen(tail);
+    return end >= need && e.compare(end - need, need, tail) == 0;
   }
 
   bool echoHoldsPresented() {
@@ -356,7 +435,7 @@ class Reader {
 
   bool checkClosing(size_t runStart) {
     const std::string& c = r_.Closing;
-    const char* mark = "\n\nEXAM COMPLETE:\n\n";
+    const char* mark = CompleteMark;
     if (!startsWith(c, 0, mark))
       return fail(runStart, "the complete mark does not decipher");
     // From the end: the name in the stamp is the student's own typing.

@@ -50,15 +50,12 @@ TEST_F(XmcReaderTest, EveryCutOffReadsAsFarAsItGoes) {
   takeExam();
   std::string whole = bytes;
   XmcReading full = reading;
-  // The echo runs to the end of the file without an end mark: a cut in it is seen when
-  // it loses a question the session presented, here any cut before the last one's text.
-  size_t lastPresented = whole.size() - 2 * std::string("B.\n   &<<<(EXIT DONE)>>>: No Answer.\n\n\n\n").size();
+  // Also in the echo, which has no end mark: down to the line feed that ends its last
+  // question, one with sub-questions.
   for (size_t length = 0; length < whole.size(); ++length) {
     XmcReading cut = readXmc(whole.substr(0, length));
-    if (length < lastPresented) {
-      ASSERT_FALSE(cut.ok()) << length;
-      ASSERT_LE(cut.ProblemOffset, length) << length;
-    }
+    ASSERT_FALSE(cut.ok()) << length;
+    ASSERT_LE(cut.ProblemOffset, length) << length;
     ASSERT_LE(cut.Events.size(), full.Events.size());
     for (size_t i = 0; i < cut.Events.size(); ++i) {
       ASSERT_EQ(cut.Events[i].Tick, full.Events[i].Tick) << length;
@@ -71,6 +68,39 @@ TEST_F(XmcReaderTest, EveryCutOffReadsAsFarAsItGoes) {
   EXPECT_EQ(atLogEnd.Events.size(), full.Events.size());
   EXPECT_EQ(atLogEnd.Problem, "the file ends in the session records: the session did not finish");
   EXPECT_EQ(atLogEnd.ProblemOffset, logEnd);
+}
+
+// A kill between the closing records leaves a run that is only the start of what
+// belongs there: a cut, not damage.
+TEST_F(XmcReaderTest, ACutBeforeTheCompleteMarkOrTheEchoIsNamedAsACut) {
+  takeExam();
+  size_t saving = bytes.find("\r\n\r\nSAVING EXAM");
+  size_t closingStart = bytes.rfind("\r\n\r\n", saving - 1) + 4;
+  XmcReading r = readXmc(bytes.substr(0, closingStart));
+  EXPECT_EQ(r.Reached, XmcSection::Closing);
+  EXPECT_EQ(r.Problem, "the file is cut off in the complete mark");
+  EXPECT_EQ(r.ProblemOffset, closingStart);
+
+  size_t echoStart = bytes.find("\r\n\r\n", bytes.find(";", saving)) + 4;
+  r = readXmc(bytes.substr(0, echoStart));
+  EXPECT_EQ(r.Reached, XmcSection::Echo);
+  EXPECT_EQ(r.Problem, "the file is cut off before the echo's QUESTIONS line");
+  EXPECT_EQ(r.ProblemOffset, echoStart);
+}
+
+// The last question of the exam has sub-questions, no answer, and is alone in a pool: the
+// line feed that ends it comes before the pool's close marker.
+TEST_F(XmcReaderTest, AnEchoEndingInAPoolIsWholeOnlyWithItsLastLineFeed) {
+  loadInFileOrder("QUESTIONS\n1. (1 pt) One?\n{\n2. Parts.\n  2.a. (1 pt) A.\n}\n");
+  begin();
+  console.typeLine("#done", 1500);
+  console.typeLine("y");
+  console.typeLine("");
+  ASSERT_EQ(runSession(), NoExit);
+  ASSERT_TRUE(reading.ok()) << reading.Problem;
+  ASSERT_NE(reading.Echo.find("CLOSE POOL"), std::string::npos);
+  for (size_t length = bytes.size() - 80; length < bytes.size(); length += 2)
+    EXPECT_FALSE(readXmc(bytes.substr(0, length)).ok()) << length;
 }
 
 TEST_F(XmcReaderTest, DamageIsNamedWithItsPlace) {
