@@ -1,5 +1,6 @@
 #include "e2e/pty_program.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -28,8 +30,13 @@ void think() {
 
 PtyProgram::PtyProgram(const std::string& binary, const std::string& dir,
                        const std::vector<EnvSetting>& environment) {
+  // One start at a time, and no descriptor of it left to the programs started after it:
+  // a sibling holding the other end of the pipe would keep the program waiting, and one
+  // holding the terminal would hide that the program has gone.
+  static std::mutex starting;
+  std::lock_guard<std::mutex> hold(starting);
   int sync[2];
-  if (pipe(sync) != 0)
+  if (pipe2(sync, O_CLOEXEC) != 0)
     return;
   struct winsize size = {40, 120, 0, 0};
   pid_ = forkpty(&master_, nullptr, nullptr, &size);
@@ -52,6 +59,8 @@ PtyProgram::PtyProgram(const std::string& binary, const std::string& dir,
     _exit(127);
   }
   close(sync[0]);
+  if (master_ >= 0)
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
   tcgetattr(master_, &before_);
   close(sync[1]);
 }

@@ -10,7 +10,11 @@
 
 #include "e2e/pty_program.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -27,10 +31,11 @@ const std::string DemoExam = std::string(VERITOR_BINARY_DIR) + "/samples/DemoExa
 
 class ExamFolder {
  public:
-  ExamFolder() {
+  explicit ExamFolder(const std::string& exam = DemoExam) {
     std::string pattern = (std::filesystem::temp_directory_path() / "veritor-session-XXXXXX").string();
     path_ = mkdtemp(pattern.data()) ? pattern : "";
-    std::filesystem::copy_file(DemoExam, path_ + "/DemoExam.exm");
+    if (!exam.empty())
+      std::filesystem::copy_file(exam, path_ + "/DemoExam.exm");
   }
   ~ExamFolder() {
     std::error_code ignored;
@@ -228,9 +233,12 @@ std::vector<EnvSetting> onDisplay(const std::string& display) {
 
 // Runs veritor-author read; returns its exit status with its standard output and error.
 int authorRead(const std::string& arguments, std::string* out, std::string* err) {
-  // One file per test process: suites of other builds may read at the same time.
+  // One file per call: suites of other builds, and the sessions of the kill loop, may
+  // read at the same time.
+  static std::atomic<int> calls{0};
   std::string errPath = std::filesystem::temp_directory_path() /
-                        ("veritor-session-read-err-" + std::to_string(getpid()) + ".txt");
+                        ("veritor-session-read-err-" + std::to_string(getpid()) + "-" +
+                         std::to_string(calls++) + ".txt");
   FILE* pipe = popen((Author + " read " + arguments + " 2>" + errPath).c_str(), "r");
   readAll(pipe, out);
   int status = pclose(pipe);
@@ -333,6 +341,145 @@ TEST(SessionEndToEnd, KilledMidSessionLeavesEveryRecordWrittenSoFar) {
   EXPECT_NE(out.find(" - ANSWER CONFIRMED:\nkept one\n"), std::string::npos) << out;
   EXPECT_NE(out.find(" - ANSWER CONFIRMED:\nkept two\n"), std::string::npos) << out;
   EXPECT_EQ(countOf(out, "\ntck:"), 5u) << out;  // three questions shown, two answers
+}
+
+// The demo exam from identity to the end of the program, each prompt answered as it
+// comes, until the program ends (or a prompt does not come).
+void takeTheDemoExamUntilItEnds(PtyProgram* program) {
+  std::vector<std::pair<std::string, std::string>> steps = {
+      {"Enter your Last Name: ", "Doe\r"}, {"Enter your First Name: ", "Jane\r"},
+      {"Enter your abc123: ", "abc123\r"}, {"Y(y) / N(n): ", "y\r"},
+      {"Enter your choice: ", "3\r"},      {"enter 1 to continue.", "1\r"},
+      {"Enter the exam password:", "demo2026\r"}, {"PRESS ENTER TO BEGIN EXAM", "\r"}};
+  for (const char* answer : {"first", "second", "third", "fourth", "fifth"}) {
+    steps.push_back({"\nAnswer?", std::string(answer) + "\r"});
+    steps.push_back({"Enter 'Y' or 'y' if correct.", "y\r"});
+  }
+  steps.insert(steps.end(), {{"You have answered all questions but may review", "\r"},
+                             {"\nAnswer?", "#done\r"},
+                             {"if you are SURE, answer 'Y' or 'y'", "y\r"},
+                             {"TURN IN THIS FILE: ", "\r"},
+                             {"Enter your choice: ", "9\r"},
+                             {"Great! Have a nice day!", "\r"}});
+  for (const auto& step : steps) {
+    if (!program->waitFor(step.first, 10000))
+      return;
+    think();
+    program->type(step.second);
+  }
+}
+
+// One session killed right after the completed-exam file's k-th flush (0: never).
+struct KilledSession {
+  int Signal = 0;  // what ended the program, 0 for an exit
+  std::string Exam;  // the exam file afterwards
+  std::string Result;  // the completed-exam file
+  int ReadStatus = -1;
+  std::string ReadOut, ReadErr;
+  long Flushes = 0;  // flushes of the completed-exam file, as the preloaded library counted
+  std::string Said;  // what the program wrote on its terminal
+};
+
+KilledSession takeTheDemoExamKilledAfterFlush(const std::string& exam, long k) {
+  ExamFolder folder(exam);
+  const std::string countFile = folder.path() + "/flushes.txt";
+  const std::string killAt = std::to_string(k);
+  const char* asan = getenv("ASAN_OPTIONS");
+  // The preloaded library stands ahead of the sanitizer's run-time.
+  const std::string asanOptions =
+      std::string(asan ? asan : "") + (asan && *asan ? ":" : "") + "verify_asan_link_order=0";
+  std::vector<EnvSetting> environment = NoDisplay;
+  environment.push_back({"LD_PRELOAD", VERITOR_KILL_LIBRARY});
+  environment.push_back({"ASAN_OPTIONS", asanOptions.c_str()});
+  environment.push_back({"VERITOR_FLUSH_COUNT_FILE", countFile.c_str()});
+  environment.push_back({"VERITOR_KILL_AFTER_FLUSH", killAt.c_str()});
+
+  KilledSession session;
+  {
+    PtyProgram program(Veritor, folder.path(), environment);
+    takeTheDemoExamUntilItEnds(&program);
+    int status = 0;
+    if (program.wait(&status, 10000) == 0 && WIFSIGNALED(status))
+      session.Signal = WTERMSIG(status);
+    session.Said = program.output();
+  }
+  std::ifstream count(countFile);
+  count >> session.Flushes;
+  std::ifstream examFile(folder.path() + "/DemoExam.exm", std::ios::binary);
+  session.Exam.assign(std::istreambuf_iterator<char>(examFile), {});
+  const std::string result = folder.resultFile();
+  std::ifstream file(result, std::ios::binary);
+  session.Result.assign(std::istreambuf_iterator<char>(file), {});
+  if (!result.empty())
+    session.ReadStatus = authorRead(result, &session.ReadOut, &session.ReadErr);
+  return session;
+}
+
+// A power cut after any record of a session: after each flush of the completed-exam
+// file in turn, the program is killed. What it wrote must read back as a whole file cut
+// at that record (each record more than the cut before), and the exam file must only
+// ever have had its counter lowered.
+TEST(SessionEndToEnd, KilledAfterAnyRecordTheFileReadsBackUpToThatRecord) {
+  // The demo exam asked in the order of its file, so that every session writes the
+  // same records.
+  ExamFolder made("");
+  const std::string exam = made.path() + "/DemoExam.exm";
+  ASSERT_EQ(system((Author + " make " VERITOR_SOURCE_DIR "/samples/DemoExam.txt --password "
+                    "demo2026 --expires 2099/12/31::23:59:00 --review on --order file -o " +
+                    exam + " >/dev/null")
+                       .c_str()),
+            0);
+  const KilledSession whole = takeTheDemoExamKilledAfterFlush(exam, 0);
+  ASSERT_EQ(whole.Signal, 0);
+  ASSERT_EQ(whole.ReadStatus, 0) << whole.ReadErr;
+  ASSERT_GT(whole.Flushes, 20);
+  const std::string original = [&] {
+    std::ifstream file(exam, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }();
+  // The one change a load makes: the counter's two hexadecimal digits.
+  ASSERT_EQ(whole.Exam.size(), original.size());
+  size_t first = 0;
+  while (first < original.size() && whole.Exam[first] == original[first])
+    ++first;
+  ASSERT_LT(first + 1, original.size());
+  EXPECT_EQ(whole.Exam.substr(first + 2), original.substr(first + 2));
+
+  // The sessions run side by side: each spends most of its time waiting for the program.
+  std::vector<KilledSession> cut(static_cast<size_t>(whole.Flushes) + 1);
+  std::atomic<long> next{1};
+  std::vector<std::thread> workers;
+  for (int i = 0; i < 6; ++i)
+    workers.emplace_back([&] {
+      for (long k; (k = next++) <= whole.Flushes;)
+        cut[static_cast<size_t>(k)] = takeTheDemoExamKilledAfterFlush(exam, k);
+    });
+  for (std::thread& worker : workers)
+    worker.join();
+
+  size_t lastRecords = 0;
+  for (long k = 1; k <= whole.Flushes; ++k) {
+    const KilledSession& session = cut[static_cast<size_t>(k)];
+    SCOPED_TRACE("killed after flush " + std::to_string(k) + "; the program said:\n" +
+                 session.Said.substr(session.Said.size() > 2000 ? session.Said.size() - 2000 : 0));
+    EXPECT_EQ(session.Signal, SIGKILL);
+    EXPECT_EQ(session.Flushes, k);
+    EXPECT_EQ(session.Exam, whole.Exam);
+    // The session records read back never fewer than after the kill before.
+    size_t records = countOf(session.ReadOut, "\ntck:");
+    EXPECT_GE(records, lastRecords);
+    lastRecords = records;
+    if (k == whole.Flushes) {
+      EXPECT_EQ(session.ReadStatus, 0) << session.ReadErr;
+      EXPECT_EQ(records, countOf(whole.ReadOut, "\ntck:"));
+      continue;
+    }
+    // Read as a file cut short, never as a whole one nor as a damaged one.
+    EXPECT_EQ(session.ReadStatus, 1) << session.ReadErr;
+    EXPECT_TRUE(session.ReadErr.find("cut off") != std::string::npos ||
+                session.ReadErr.find(": the file ends") != std::string::npos)
+        << session.ReadErr;
+  }
 }
 
 // A student at the terminal with the question window on an X server of the test's own.
