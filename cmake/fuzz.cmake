@@ -9,7 +9,7 @@ if(VERITOR_FUZZ)
   endif()
   # Coverage feedback from the code under test; the fuzzer's own main comes with each target.
   target_compile_options(veritor_core PRIVATE -fsanitize=fuzzer-no-link)
-  # The store's clear walks all 3,072 slots for every input; tracing each of its
+  # The store's clear walks the filled slots for every input; tracing each of its
   # comparisons would cost more than the parse and tells the fuzzer nothing.
   set_source_files_properties(${CMAKE_SOURCE_DIR}/src/format/question_store.cpp
     TARGET_DIRECTORY veritor_core PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)

@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  ScriptedPlatform& console = freshPlatform();
+  FuzzPlatform& console = freshPlatform();
   resetProgramState();
   runToEnd([] { setUpKeyData(0, nullptr); });
   snprintf(State.StartDirectory, sizeof State.StartDirectory, "%s", g_folder.c_str());
