@@ -16,6 +16,7 @@ if(VERITOR_FUZZ)
 
   add_library(veritor_fuzz_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_support.cpp
+    ${CMAKE_SOURCE_DIR}/tests/fuzz/memory_folder.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/scripted/scripted_platform.cpp)
   target_include_directories(veritor_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(veritor_fuzz_support PUBLIC veritor_core)
