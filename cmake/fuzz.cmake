@@ -9,13 +9,14 @@ if(VERITOR_FUZZ)
   endif()
   # Coverage feedback from the code under test; the fuzzer's own main comes with each target.
   target_compile_options(veritor_core PRIVATE -fsanitize=fuzzer-no-link)
-  # The store's clear walks all 3,072 slots for every input; tracing each of its
+  # The store's clear walks the filled slots for every input; tracing each of its
   # comparisons would cost more than the parse and tells the fuzzer nothing.
   set_source_files_properties(${CMAKE_SOURCE_DIR}/src/format/question_store.cpp
     TARGET_DIRECTORY veritor_core PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
 
   add_library(veritor_fuzz_support STATIC
     ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_support.cpp
+    ${CMAKE_SOURCE_DIR}/tests/fuzz/memory_folder.cpp
     ${CMAKE_SOURCE_DIR}/src/platform/scripted/scripted_platform.cpp)
   target_include_directories(veritor_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(veritor_fuzz_support PUBLIC veritor_core)

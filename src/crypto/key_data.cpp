@@ -47,7 +47,7 @@ void readKeyFile(const char* name) {
   if (!platform().fullPath(name, path, sizeof path))
     snprintf(path, sizeof path, "%s", name);
 
-  FILE* file = platform().isDirectory(path) ? nullptr : fopen(path, "rb");
+  FILE* file = platform().isDirectory(path) ? nullptr : platform().openFile(path, "rb");
   long size = -1;
   if (file && fseek(file, 0, SEEK_END) == 0) {
     size = ftell(file);

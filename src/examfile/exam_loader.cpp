@@ -159,7 +159,7 @@ void loadExam() {
   // The file must open for reading before anything is judged from it: a file the
   // student cannot read is an error to report, not a reason to suspect the clock.
   FileTimes times;
-  FILE* probe = fopen(path, "rb");
+  FILE* probe = platform().openFile(path, "rb");
   if (!probe || !platform().getFileTimes(path, &times)) {
     const unsigned code = unsigned(platform().lastErrorCode());
     if (probe)
@@ -185,7 +185,7 @@ void loadExam() {
 
   // Bytes, not text: lines may end in LF or CR LF, and the counter is rewritten in place.
   ExamStream exam;
-  exam.File = fopen(path, "r+b");
+  exam.File = platform().openFile(path, "r+b");
   if (!exam.File) {
     char message[PathCapacity + 64];
     snprintf(message, sizeof message, "Error - Failed to open Exam/Homework file: %s\n",
@@ -316,7 +316,7 @@ void loadExam() {
   char resultName[ResultNameCapacity];
   makeResultFileName(tail, resultName, sizeof resultName);
   // Binary: the record writer puts the CR LF line ends into the file itself.
-  FILE* result = fopen(resultName, "w+b");
+  FILE* result = platform().openFile(resultName, "w+b");
   if (!result) {
     consolePrintf(ConsoleStream::Err,
                   "Error - Failed to open Student Exam file (%s) for writing.\n\n", resultName);

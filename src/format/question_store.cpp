@@ -16,10 +16,11 @@ bool hasHeapAnswers(const Question& record) {
 }
 
 void releaseRecord(Question& record) {
-  // Most of the 3,072 slots a clear walks were never filled: every record that is filled
-  // gets its Answers, so a record without Text, Answers or a link holds nothing to free
-  // or reset. (Freeing their none would cost a stack trace each under the address
-  // sanitizer, and resetting them a pass over the whole store.)
+  // Many slots a clear walks were never filled (a number the exam skips leaves its slot
+  // empty): every record that is filled gets its Answers, so a record without Text,
+  // Answers or a link holds nothing to free or reset. (Freeing their none would cost a
+  // stack trace each under the address sanitizer, and resetting them a pass over the
+  // whole store.)
   if (!record.Text && !record.Answers && !record.SubLink)
     return;
   free(record.Text);
@@ -130,6 +131,8 @@ Question* newQuestion(uint16_t slotIndex, char* text, float points) {
   }
   record.Text = copy;
   startRecord(record, points, 0);
+  if (slotIndex >= State.QuestionSlotsUsed)
+    State.QuestionSlotsUsed = slotIndex + 1;
   return &record;
 }
 
@@ -297,11 +300,14 @@ void clearQuestionStore() {
   State.SkipCount = 0;
   for (SkipListSlot& slot : State.SkipList)
     slot = SkipListSlot{};
+  // Only newQuestion fills a question slot, so none lies beyond the highest it filled. A
+  // walk over all 1,024 slots would cost more than most loads that fail early.
+  for (int32_t i = 0; i < State.QuestionSlotsUsed && i < QuestionSlotCount; ++i)
+    releaseRecord(State.QuestionSlots[i]);
+  State.QuestionSlotsUsed = 0;
   // Sub-questions are released from their slots rather than through their questions'
-  // chains, so that one made but never linked is freed too.
-  for (Question& record : State.QuestionSlots)
-    releaseRecord(record);
-  // Sub-questions take their slots in order, so none lies beyond the count used.
+  // chains, so that one made but never linked is freed too. They take their slots in
+  // order, so none lies beyond the count used.
   for (int32_t i = 0; i < State.SubQuestionsUsed && i < SubQuestionSlotCount; ++i)
     releaseRecord(State.SubQuestionSlots[i]);
   State.SubQuestionsUsed = 0;

@@ -68,6 +68,9 @@ class ForwardingPlatform : public Platform {
     return system_.setFileTimes(path, times);
   }
   bool isDirectory(const char* path) override { return system_.isDirectory(path); }
+  FILE* openFile(const char* path, const char* mode) override {
+    return system_.openFile(path, mode);
+  }
   int lastErrorCode() override { return system_.lastErrorCode(); }
   std::string userFolder(int candidate) override { return system_.userFolder(candidate); }
 

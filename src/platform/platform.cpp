@@ -19,3 +19,8 @@ bool Platform::loadResource(const char*, int, const uint8_t** data, size_t* size
   *size = 0;
   return false;
 }
+
+FILE* Platform::openFile(const char* path, const char* mode) {
+  // The C library's streams are the same on every system the program is built for.
+  return fopen(path, mode);
+}

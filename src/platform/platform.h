@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -108,6 +109,11 @@ class Platform {
   virtual bool getFileTimes(const char* path, FileTimes* times) = 0;
   virtual bool setFileTimes(const char* path, const FileTimes& times) = 0;
   virtual bool isDirectory(const char* path) = 0;
+  // A stream on the file, opened as fopen opens it with the same mode; null, with the
+  // reason in lastErrorCode, when it cannot be opened. Read, written and closed with the
+  // C library's calls. The system's backends open the file itself; a test backend may
+  // hand out files it keeps in memory.
+  virtual FILE* openFile(const char* path, const char* mode);
   // The system's code for the last failure, for messages that show it.
   virtual int lastErrorCode() = 0;
   // The folders the clock check scans, candidates 1 to 4; empty when there is none. Each

@@ -39,7 +39,7 @@ void makeResultFileName(const char* tail, char* name, size_t capacity) {
   for (int number = 0;; ++number) {
     snprintf(name, capacity, "%s_%s_%s_%02d_%s.%s", semester, course, exam, number, shortTail,
              "xmc");
-    FILE* existing = fopen(name, "rb");
+    FILE* existing = platform().openFile(name, "rb");
     if (!existing)
       return;
     fclose(existing);

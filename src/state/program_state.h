@@ -159,6 +159,9 @@ struct ProgramState {
   // Question store.
   Question QuestionSlots[QuestionSlotCount];
   SubQuestion SubQuestionSlots[SubQuestionSlotCount];
+  // One past the highest question slot filled since the store was last cleared: the
+  // slots beyond it hold nothing, so a clear stops there.
+  int32_t QuestionSlotsUsed = 0;
   int32_t SubQuestionsUsed = 0;
   uint16_t QuestionsParsed = 0;
   int32_t QuestionLimit = 0;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "crypto/key_data.h"
@@ -173,6 +174,33 @@ TEST_F(ExamLoaderTest, RightPasswordLoadsAndLowersTheCounterInPlace) {
   EXPECT_FLOAT_EQ(State.TotalPoints, 20.0f);
   EXPECT_EQ(State.ExamFileList, nullptr);
   EXPECT_EQ(State.Body.Text, nullptr);
+}
+
+// The loader opens its files only through the platform door, so that a backend can hand
+// them out from elsewhere: the exam file fuzz target keeps them in memory, and a file
+// opened past the door would be looked for on the disk there and never found.
+class OpenRecorder : public ScriptedPlatform {
+ public:
+  FILE* openFile(const char* path, const char* mode) override {
+    Opened.push_back(std::filesystem::path(path).filename().string() + " " + mode);
+    return ScriptedPlatform::openFile(path, mode);
+  }
+  std::vector<std::string> Opened;
+};
+
+TEST_F(ExamLoaderTest, EveryFileIsOpenedThroughThePlatform) {
+  writeExam(exam());
+  OpenRecorder recorder;
+  recorder.setUtc(Now);
+  setPlatform(&recorder);
+  recorder.typeLine("1");
+  recorder.typeLine("open sesame");
+  const int status = runProgram([] { loadExam(); });
+  setPlatform(&console);
+  ASSERT_EQ(status, NoExit) << recorder.allText();
+  const std::string exam = ExamName, result = ResultName;
+  EXPECT_EQ(recorder.Opened, (std::vector<std::string>{exam + " rb", exam + " r+b",
+                                                       result + " rb", result + " w+b"}));
 }
 
 TEST_F(ExamLoaderTest, EachLoadLowersTheCounterOnceMore) {

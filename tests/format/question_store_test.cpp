@@ -284,6 +284,8 @@ TEST_F(QuestionStoreTest, ClearEmptiesEverything) {
   add(sub, "&" + std::string(50, 'y'), 0);
   record->SubLink = sub;
   newSubQuestion("never linked", 1.0f);
+  // The last slot, so that a clear that stops short of the highest slot filled leaks it.
+  add(question(QuestionSlotCount - 1, "last"), "&" + std::string(50, 'z'), 0);
 
   clearQuestionStore();
   EXPECT_EQ(State.PoolNumber, 1);
@@ -296,8 +298,16 @@ TEST_F(QuestionStoreTest, ClearEmptiesEverything) {
   EXPECT_EQ(State.QuestionSlots[5].SubLink, nullptr);
   EXPECT_EQ(State.SubQuestionSlots[0].Text, nullptr);
   EXPECT_EQ(State.SubQuestionSlots[1].Text, nullptr);
-  // The slot can be used again.
+  EXPECT_EQ(State.QuestionSlots[QuestionSlotCount - 1].Text, nullptr);
+  EXPECT_EQ(State.QuestionSlots[QuestionSlotCount - 1].Answers, nullptr);
+  // The slots can be used again, and a store filled less far is cleared as well.
   EXPECT_NE(question(5, "again"), nullptr);
+  EXPECT_NE(question(QuestionSlotCount - 1, "last again"), nullptr);
+  clearQuestionStore();
+  EXPECT_EQ(State.QuestionSlots[5].Text, nullptr);
+  EXPECT_NE(question(2, "low"), nullptr);
+  clearQuestionStore();
+  EXPECT_EQ(State.QuestionSlots[2].Text, nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 // Every call must return (or end the program when the keys run out), stay inside its
 // buffer and give a result its callers can take: a line of printable characters shorter
 // than its capacity, a number from -1 to the maximum, one of the keys asked for.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +47,10 @@ uint32_t g_keyLength = 0;
       abort();                                                                  \
     }                                                                           \
   } while (0)
+
+ssize_t discardRecords(void*, const char*, size_t size) {
+  return ssize_t(size);
+}
 
 void typeBursts(ScriptedPlatform& console, const uint8_t* keys, size_t size) {
   std::string burst;
@@ -115,8 +121,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setUpKeyData(0, nullptr);
   g_keyData = State.KeyData;
   g_keyLength = State.KeyLength;
-  // The answers' records are enciphered and written as in a session, to nowhere.
-  g_result = fopen("/dev/null", "wb");
+  // The answers' records are enciphered and written as in a session, into a stream that
+  // keeps nothing: written to /dev/null, every record cost a system call.
+  cookie_io_functions_t calls = {nullptr, discardRecords, nullptr, nullptr};
+  g_result = fopencookie(nullptr, "wb", calls);
   check(g_result != nullptr);
   return 0;
 }

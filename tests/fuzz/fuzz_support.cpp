@@ -5,28 +5,28 @@
 #include <cstdio>
 #include <cstdlib>
 
-
 namespace {
 
 const int CrashSignals[] = {SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGPIPE};
 
-ScriptedPlatform& makePlatform() {
+}  // namespace
+
+void FuzzPlatform::write(ConsoleStream, const char* text, size_t length) {
+  dialogue_.append(text, length);
+}
+
+void FuzzPlatform::reset() {
+  ScriptedPlatform::reset();
+  dialogue_.clear();
+}
+
+void makeSystemPlatform() {
   struct sigaction kept[sizeof CrashSignals / sizeof CrashSignals[0]];
   for (size_t i = 0; i < sizeof CrashSignals / sizeof CrashSignals[0]; ++i)
     sigaction(CrashSignals[i], nullptr, &kept[i]);
-  static ScriptedPlatform platform;
+  systemPlatform();
   for (size_t i = 0; i < sizeof CrashSignals / sizeof CrashSignals[0]; ++i)
     sigaction(CrashSignals[i], &kept[i], nullptr);
-  return platform;
-}
-
-}  // namespace
-
-ScriptedPlatform& freshPlatform() {
-  static ScriptedPlatform& platform = makePlatform();
-  platform.reset();
-  setPlatform(&platform);
-  return platform;
 }
 
 void runToEnd(const std::function<void()>& fn) {
@@ -36,8 +36,8 @@ void runToEnd(const std::function<void()>& fn) {
   }
 }
 
-void showDialogue(const ScriptedPlatform& console) {
+void showDialogue(const FuzzPlatform& console) {
   static const bool wanted = getenv("VERITOR_FUZZ_SHOW") != nullptr;
   if (wanted)
-    fprintf(stderr, "%s\n", console.allText().c_str());
+    fprintf(stderr, "%s\n", console.dialogue().c_str());
 }

@@ -36,12 +36,13 @@ void ScriptedPlatform::pressKey(int prefix, int scanCode, uint32_t thinkMs) {
 
 bool ScriptedPlatform::scriptDone() const {
   std::lock_guard<std::mutex> hold(lock_);
-  return input_.empty();
+  return nextInput_ == input_.size();
 }
 
 void ScriptedPlatform::reset() {
   std::lock_guard<std::mutex> hold(lock_);
   input_.clear();
+  nextInput_ = 0;
   pieces_.clear();
   taken_ = 0;
   attribute_[0] = attribute_[1] = DefaultAttribute;
@@ -121,10 +122,9 @@ void ScriptedPlatform::setAttribute(ConsoleStream stream, int attribute) {
 int ScriptedPlatform::nextInput() {
   std::lock_guard<std::mutex> hold(lock_);
   for (;;) {
-    if (input_.empty())
+    if (nextInput_ == input_.size())
       return -1;
-    InputByte next = input_.front();
-    input_.pop_front();
+    InputByte next = input_[nextInput_++];
     advance(next.DelayMs);
     if (next.Value != -2)
       return next.Value;

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <atomic>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -93,7 +92,11 @@ class ScriptedPlatform : public ForwardingPlatform {
   int nextInput();
 
   mutable std::mutex lock_;
-  std::deque<InputByte> input_;
+  // The script, and the next byte of it to hand out. Bytes handed out stay until reset,
+  // so that a backend used for many short scripts keeps its room instead of taking and
+  // freeing it for every few keys.
+  std::vector<InputByte> input_;
+  size_t nextInput_ = 0;
   std::vector<WrittenPiece> pieces_;
   size_t taken_ = 0;
   int attribute_[2] = {DefaultAttribute, DefaultAttribute};
