@@ -19,6 +19,7 @@ struct LoggedFrame {
   int BandHeight = 0;
   int CellWidth = 0;
   std::vector<int> RowsY;  // the y of every row drawn, in order
+  bool Read = false;       // its pixels were read: the frame a test captured
 };
 
 struct FrameLog {
@@ -27,6 +28,9 @@ struct FrameLog {
   int Frames = 0;
   int CellWidth = 0;  // of the last row drawn
   LoggedFrame Last;
+  // The frames whose pixels were read, and the last of them.
+  int ReadFrames = 0;
+  LoggedFrame LastRead;
   std::atomic<bool> DropTimerWakes{false};
 };
 
@@ -62,6 +66,7 @@ class FrameLogging : public QuestionWindowBackend {
     inner_->drawCells(x, y, text, length, cellWidth, cellHeight, red, green, blue);
   }
   bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) override {
+    frame_.Read = true;
     return inner_->readFrame(pixels, width, height);
   }
   void endFrame() override {
@@ -71,6 +76,10 @@ class FrameLogging : public QuestionWindowBackend {
       ++log_->Frames;
       log_->CellWidth = lastCellWidth_;
       log_->Last = frame_;
+      if (frame_.Read) {
+        ++log_->ReadFrames;
+        log_->LastRead = frame_;
+      }
     }
     log_->Changed.notify_all();
   }
