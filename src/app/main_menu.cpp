@@ -119,9 +119,11 @@ int fontColorMenu() {
     consoleWrite(ConsoleStream::Out, "\n\n");
     if (choice == 9 || choice == -1)
       break;
-    // The open window shows the new colour at its next repaint; 0 and 8 change nothing.
-    if (choice >= 1 && choice <= 7)
+    // The open window shows the new colour at once; 0 and 8 change nothing.
+    if (choice >= 1 && choice <= 7) {
       State.ColorChoice = static_cast<uint8_t>(choice);
+      refreshQuestionWindow();
+    }
   }
 
   closeQuestionWindow();

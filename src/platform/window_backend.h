@@ -49,10 +49,17 @@ class QuestionWindowBackend {
 
   // One frame: cleared to black, rows of characters drawn one per cell, then shown.
   virtual void beginFrame() = 0;
+  // A frame of only the pixel rows from y, height high (cut to the window): they are
+  // cleared to black, drawn and shown by endFrame, while the rest of the window keeps
+  // what the frames before it drew. A countdown tick costs a row, not the whole window.
+  // False when the window holds no earlier frame to keep (nothing drawn yet, a new
+  // size, a surface the window system took back): nothing was begun, and the whole
+  // frame is to be drawn instead.
+  virtual bool beginBand(int y, int height) = 0;
   // Draws length characters from (x, y), each in its own cell of the given size.
   virtual void drawCells(int x, int y, const char* text, int length, int cellWidth,
                          int cellHeight, uint8_t red, uint8_t green, uint8_t blue) = 0;
-  // The frame drawn so far, as 0xAARRGGBB pixels (for tests and screenshots).
+  // The whole window as drawn so far, as 0xAARRGGBB pixels (for tests and screenshots).
   virtual bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) = 0;
   virtual void endFrame() = 0;
 

@@ -171,6 +171,8 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   uint32_t startTick = platform().tickCount();
   State.SessionStartTick.store(startTick);
   State.SessionStartSeconds.store(startTick / 1000);
+  // The window opened before the clock started: its countdown shows this clock now.
+  refreshQuestionWindow();
 
   SystemTime startLocal = State.LoadTime;
   if (!platform().utcToLocal(State.LoadTime, &startLocal))

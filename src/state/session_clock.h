@@ -17,3 +17,11 @@ inline uint32_t elapsedSecondsBetween(uint32_t startTick, uint32_t nowTick) {
 inline uint32_t sessionElapsedSeconds(uint32_t nowTick) {
   return elapsedSecondsBetween(State.SessionStartTick.load(std::memory_order_relaxed), nowTick);
 }
+
+// Milliseconds from nowTick to the next whole second of the session clock, when the time
+// used, and so the countdown, next reads differently: 1 to 1000.
+inline uint32_t msToNextSessionSecond(uint32_t nowTick) {
+  uint32_t startTick = State.SessionStartTick.load(std::memory_order_relaxed);
+  uint64_t now = uint64_t{startTick} + static_cast<uint32_t>(nowTick - startTick);
+  return 1000 - static_cast<uint32_t>(now % 1000);
+}

@@ -1,6 +1,7 @@
 #include "window/countdown.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "state/program_state.h"
 #include "state/session_clock.h"
@@ -40,4 +41,18 @@ Countdown formatSessionCountdown(uint32_t nowTick, uint8_t previousColor) {
   clock.TimeLimit = State.TimeLimitSeconds.load(std::memory_order_relaxed);
   clock.Warn90 = State.Warn90Seconds.load(std::memory_order_relaxed);
   return formatCountdown(clock, previousColor);
+}
+
+CountdownChange advanceSessionCountdown(ShownCountdown* shown, uint32_t nowTick) {
+  uint32_t startTick = State.SessionStartTick.load(std::memory_order_relaxed);
+  uint8_t previousColor = startTick == shown->StartTick ? shown->Shown.Color : ColorGreen;
+  Countdown now = formatSessionCountdown(nowTick, previousColor);
+  CountdownChange change = CountdownChange::None;
+  if (now.Color != shown->Shown.Color)
+    change = CountdownChange::Color;
+  else if (strcmp(now.Text, shown->Shown.Text) != 0)
+    change = CountdownChange::Text;
+  shown->Shown = now;
+  shown->StartTick = startTick;
+  return change;
 }

@@ -175,8 +175,16 @@ void publishQuestionText(uint32_t length) {
       printQuestionOnConsole(waiting, LayoutBufferSize - 1);
     return;
   }
-  if (chosenView() == WindowView::Console)
+  if (g_run)
+    wakeWindowNow(g_run);
+  else if (chosenView() == WindowView::Console)
     printQuestionOnConsole(State.QuestionText, length);
+}
+
+void refreshQuestionWindow() {
+  takeOverFromLostWindow();
+  if (g_run)
+    wakeWindowNow(g_run);
 }
 
 // ---- Test hooks ---------------------------------------------------------------------------
@@ -205,6 +213,7 @@ bool captureQuestionWindowFrame(WindowFrame* frame, int timeoutMs) {
     g_run->CaptureDone = false;
   }
   g_run->CaptureWanted.store(true, std::memory_order_release);
+  wakeWindowNow(g_run);
   if (!waitFor(timeoutMs, [] { return g_run->CaptureDone || g_run->Ended; }))
     return false;
   std::lock_guard<std::mutex> lock(g_run->Lock);

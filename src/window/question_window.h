@@ -30,12 +30,17 @@ bool questionWindowOpen();
 
 // Publishes the first length characters of State.QuestionText (already written; at most
 // 4095, fewer if its terminator comes first). The text is copied at once, so the console
-// side may write the next text straight away. The window lays it out anew at its next
-// timer period (within 80 ms); the console view prints it now, laid out at the
-// terminal's width, in the console colour nearest the chosen text colour; the off view
-// only stores it. State.PendingTextLength becomes the length (1 for an empty text) until
-// the window has taken it.
+// side may write the next text straight away. The window is woken to lay it out anew
+// and draw it at once; the console view prints it now, laid out at the terminal's width,
+// in the console colour nearest the chosen text colour; the off view only stores it.
+// State.PendingTextLength becomes the length (1 for an empty text) until the window has
+// taken it.
 void publishQuestionText(uint32_t length);
+
+// Has the open window show at once what the console side changed in the program state
+// besides the text: a colour chosen in the font colour menu, or the session clock
+// started. Without the call the window sees it at the countdown's next second.
+void refreshQuestionWindow();
 
 // In the console view during an exam, prints the countdown row (the window's own text)
 // on the console; the window shows it all the time, so elsewhere this does nothing.

@@ -13,9 +13,11 @@
 
 // Why the window thread is woken.
 enum WakeCode {
-  WakeTimer = 1,  // the timer's period: pick up new text, redraw the countdown
+  WakeTimer = 1,  // the countdown reads differently: draw its row again
   WakeStop = 2,   // the console side closes the window
   WakeSync = 3,   // a test waits for the events it injected
+  WakeNow = 4,    // the console side handed over a text, a colour or a started clock,
+                  // or a test wants a frame: look at them at once
 };
 
 struct QuestionWindowRun {
@@ -26,7 +28,10 @@ struct QuestionWindowRun {
   std::atomic<bool> StopRequested{false};
   // The window system went away under the window: the console view takes over.
   std::atomic<bool> DisplayLost{false};
+  // A wake of each kind is waiting for the window: more of the same are not sent, so a
+  // busy window catches up with one pass instead of a backlog.
   std::atomic<bool> TickQueued{false};
+  std::atomic<bool> NowQueued{false};
   std::atomic<uint64_t> TimerPeriods{0};
   std::atomic<bool> CaptureWanted{false};
   std::atomic<uint64_t> SyncWanted{0};
@@ -46,6 +51,13 @@ struct QuestionWindowRun {
   bool CaptureDone = false;
   WindowFrame Captured;
 };
+
+// Has the window make a pass now over what the console side handed over. Called after
+// the hand-over: the window's taking of the flag orders it after what was handed over.
+inline void wakeWindowNow(QuestionWindowRun* run) {
+  if (!run->NowQueued.exchange(true, std::memory_order_acq_rel) && !run->Backend->wake(WakeNow))
+    run->NowQueued.store(false, std::memory_order_release);
+}
 
 // The console view: prints the text laid out at the terminal's width, in the console
 // colour nearest the chosen text colour. Callable from any thread.

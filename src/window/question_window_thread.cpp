@@ -1,10 +1,11 @@
 // The window thread and the timer thread of the question window.
 //
 // The window thread owns everything it draws from: the laid-out text, the countdown and
-// the cell size. It lays out only on its own thread (when the timer tells it that new
-// text is pending, on a resize and on a zoom), so a layout never runs during a drawing
-// or beside another layout. The timer thread looks every 80 ms and wakes the window
-// when its screen would change.
+// the cell size. It lays out only on its own thread (when it is woken for new text, on a
+// resize and on a zoom), so a layout never runs during a drawing or beside another
+// layout. A text handed over wakes the window at once; the timer thread sleeps until
+// the countdown's next second and wakes the window only when the countdown then reads
+// differently, which redraws the countdown's row alone.
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "state/program_state.h"
+#include "state/session_clock.h"
 #include "window/countdown.h"
 #include "window/line_layout.h"
 #include "window/published_text.h"
@@ -20,17 +22,25 @@
 
 namespace {
 
-constexpr int TimerPeriodMs = 80;
+// The timer wakes this long after the countdown's second, so that a clock read a little
+// early still shows the new second.
+constexpr int TimerSlackMs = 1;
 constexpr int SeparatorLength = 40;
+// The countdown row and the separator row under it.
+constexpr int CountdownRows = 2;
 
 struct Screen {
   QuestionLayout Layout;
   char ShownText[LayoutBufferSize] = {};
   uint64_t ShownSerial = 0;
-  Countdown Timer = {{}, ColorGreen};
+  ShownCountdown Timer;
   uint8_t DrawnColorChoice = 0;
   bool ControlKeyDown = false;
+  // Everything is to be drawn again: a new text, layout or colour.
   bool Dirty = true;
+  // Rows from the top to draw again for the countdown: 1 for a new time, 2 when its
+  // colour, which the separator shares, moved on.
+  int CountdownRowsDirty = 0;
   // The window system wants the window drawn again (uncovered or resized); done once the
   // events already waiting are handled, so a stream of resizes makes one drawing.
   bool PaintWanted = false;
@@ -69,7 +79,42 @@ void drawRow(QuestionWindowBackend& backend, int row, const char* text, int leng
                     cell.Height, color.Red, color.Green, color.Blue);
 }
 
-// capture: a test waits for this frame.
+// The first count of the countdown's rows: the countdown, then the separator under it.
+void drawCountdownRows(QuestionWindowBackend& backend, const Screen& screen, int count,
+                       int columns, int rows, CellSize cell) {
+  const Countdown& timer = screen.Timer.Shown;
+  RgbColor timerColor = ColorTable[timer.Color];
+  if (rows > 0 && count > 0)
+    drawRow(backend, 0, timer.Text, static_cast<int>(strlen(timer.Text)), columns, cell,
+            timerColor);
+  if (rows > 1 && count > 1) {
+    char separator[SeparatorLength];
+    memset(separator, '-', sizeof separator);
+    drawRow(backend, 1, separator, SeparatorLength, columns, cell, timerColor);
+  }
+}
+
+// Hands a frame drawn so far to a test waiting for it, then shows it.
+void finishFrame(QuestionWindowRun* run, const Screen& screen, bool capture) {
+  QuestionWindowBackend& backend = *run->Backend;
+  if (capture) {
+    WindowFrame frame;
+    backend.readFrame(&frame.Pixels, &frame.Width, &frame.Height);
+    frame.Title = backend.title();
+    frame.Text = screen.ShownText;
+    frame.TimerPeriod = run->TimerPeriods.load(std::memory_order_relaxed);
+    {
+      std::lock_guard<std::mutex> lock(run->Lock);
+      run->Captured = std::move(frame);
+      run->CaptureDone = true;
+      run->CaptureWanted.store(false, std::memory_order_relaxed);
+    }
+    run->Changed.notify_all();
+  }
+  backend.endFrame();
+}
+
+// The whole window. capture: a test waits for this frame.
 void draw(QuestionWindowRun* run, Screen& screen, bool capture) {
   QuestionWindowBackend& backend = *run->Backend;
   CellSize cell = currentCell();
@@ -78,35 +123,16 @@ void draw(QuestionWindowRun* run, Screen& screen, bool capture) {
   uint8_t choice = State.ColorChoice.load(std::memory_order_relaxed);
 
   backend.beginFrame();
-  RgbColor timerColor = ColorTable[screen.Timer.Color];
-  if (rows > 0)
-    drawRow(backend, 0, screen.Timer.Text, static_cast<int>(strlen(screen.Timer.Text)), columns,
-            cell, timerColor);
-  if (rows > 1) {
-    char separator[SeparatorLength];
-    memset(separator, '-', sizeof separator);
-    drawRow(backend, 1, separator, SeparatorLength, columns, cell, timerColor);
-  }
+  drawCountdownRows(backend, screen, CountdownRows, columns, rows, cell);
   for (int row = FirstTextLine; row < rows; ++row) {
     const LayoutLine& line = screen.Layout.Lines[row];
     if (line.Text)
       drawRow(backend, row, line.Text, line.Length, columns, cell, textColor(choice));
   }
-
-  if (capture) {
-    WindowFrame frame;
-    backend.readFrame(&frame.Pixels, &frame.Width, &frame.Height);
-    frame.Title = backend.title();
-    frame.Text = screen.ShownText;
-    frame.TimerPeriod = run->TimerPeriods.load(std::memory_order_relaxed);
-    std::lock_guard<std::mutex> lock(run->Lock);
-    run->Captured = std::move(frame);
-    run->CaptureDone = true;
-    run->CaptureWanted.store(false, std::memory_order_relaxed);
-  }
-  backend.endFrame();
+  finishFrame(run, screen, capture);
 
   screen.Dirty = false;
+  screen.CountdownRowsDirty = 0;
   screen.PaintWanted = false;
   screen.DrawnColorChoice = choice;
   {
@@ -116,9 +142,27 @@ void draw(QuestionWindowRun* run, Screen& screen, bool capture) {
   run->Changed.notify_all();
 }
 
-// A timer pass: take newly published text, update the countdown, and draw when
-// anything on screen has changed. An unchanged screen is not drawn again.
-void timerPass(QuestionWindowRun* run, Screen& screen) {
+// The countdown rows alone, over the frame the window shows; the whole window when the
+// backend has no frame to keep.
+void drawCountdown(QuestionWindowRun* run, Screen& screen, bool capture) {
+  QuestionWindowBackend& backend = *run->Backend;
+  CellSize cell = currentCell();
+  int columns = State.ClientWidth.load(std::memory_order_relaxed) / cell.Width;
+  int rows = std::min(State.ClientHeight.load(std::memory_order_relaxed) / cell.Height, LineTableSize);
+  if (!backend.beginBand(0, screen.CountdownRowsDirty * cell.Height)) {
+    draw(run, screen, capture);
+    return;
+  }
+  drawCountdownRows(backend, screen, screen.CountdownRowsDirty, columns, rows, cell);
+  finishFrame(run, screen, capture);
+  screen.CountdownRowsDirty = 0;
+}
+
+// A pass over what the window shows: take newly published text, bring the countdown to
+// the clock, and draw what changed. A new text or colour, or a resize or an uncovering
+// still waiting, draws everything; a countdown that reads differently only its rows; an
+// unchanged screen is not drawn again.
+void windowPass(QuestionWindowRun* run, Screen& screen) {
   // Asked for before this pass looked at the clock and the text, so the captured frame
   // shows what the asker had set up.
   bool capture = run->CaptureWanted.load(std::memory_order_acquire);
@@ -127,15 +171,22 @@ void timerPass(QuestionWindowRun* run, Screen& screen) {
     screen.ShownSerial = serial;
     relayout(screen);
   }
-  Countdown timer = formatSessionCountdown(platform().tickCount(), screen.Timer.Color);
-  if (timer.Color != screen.Timer.Color || strcmp(timer.Text, screen.Timer.Text) != 0) {
-    screen.Timer = timer;
-    screen.Dirty = true;
+  switch (advanceSessionCountdown(&screen.Timer, platform().tickCount())) {
+    case CountdownChange::Color:
+      screen.CountdownRowsDirty = CountdownRows;
+      break;
+    case CountdownChange::Text:
+      screen.CountdownRowsDirty = std::max(screen.CountdownRowsDirty, 1);
+      break;
+    case CountdownChange::None:
+      break;
   }
   if (State.ColorChoice.load(std::memory_order_relaxed) != screen.DrawnColorChoice)
     screen.Dirty = true;
-  if (screen.Dirty || capture)
+  if (screen.Dirty || screen.PaintWanted || (capture && screen.CountdownRowsDirty == 0))
     draw(run, screen, capture);
+  else if (screen.CountdownRowsDirty > 0)
+    drawCountdown(run, screen, capture);
 }
 
 // Acts on one event; false when the window is to close (Escape in the colour preview).
@@ -145,7 +196,12 @@ bool handleEvent(QuestionWindowRun* run, Screen& screen, const WindowEvent& even
     case Kind::Wake:
       if (event.Code == WakeTimer) {
         run->TickQueued.store(false, std::memory_order_relaxed);
-        timerPass(run, screen);
+        windowPass(run, screen);
+      } else if (event.Code == WakeNow) {
+        // Taken before the pass looks: whatever is handed over after this wakes the
+        // window again, and whatever came before it this pass sees.
+        run->NowQueued.exchange(false, std::memory_order_acq_rel);
+        windowPass(run, screen);
       } else if (event.Code == WakeSync) {
         {
           std::lock_guard<std::mutex> lock(run->Lock);
@@ -213,17 +269,11 @@ bool handleEvent(QuestionWindowRun* run, Screen& screen, const WindowEvent& even
   }
 }
 
-// Whether a timer period has anything for the window: new text, a countdown that reads
-// differently, another colour, or a test waiting for a frame. A question that sits still
-// wakes the window once a second, for the countdown, instead of at every period.
-bool windowPassDue(QuestionWindowRun* run, Countdown* timer, uint8_t* colorChoice) {
-  bool due = State.PendingTextLength.load(std::memory_order_acquire) != 0 ||
-             run->CaptureWanted.load(std::memory_order_acquire);
-  Countdown now = formatSessionCountdown(platform().tickCount(), timer->Color);
-  if (now.Color != timer->Color || strcmp(now.Text, timer->Text) != 0) {
-    *timer = now;
-    due = true;
-  }
+// Whether the window has something new to show at this tick: the countdown reads
+// differently, or a colour was chosen without the window being told. Texts are handed
+// over with a wake of their own.
+bool windowPassDue(uint32_t nowTick, ShownCountdown* timer, uint8_t* colorChoice) {
+  bool due = advanceSessionCountdown(timer, nowTick) != CountdownChange::None;
   uint8_t choice = State.ColorChoice.load(std::memory_order_relaxed);
   if (choice != *colorChoice) {
     *colorChoice = choice;
@@ -232,23 +282,24 @@ bool windowPassDue(QuestionWindowRun* run, Countdown* timer, uint8_t* colorChoic
   return due;
 }
 
+// The countdown changes only on the second: the timer sleeps until then, and a question
+// that sits still costs the window one small drawing a second.
 void runTimerThread(QuestionWindowRun* run) {
-  Countdown timer = {{}, ColorGreen};
+  ShownCountdown timer;
   uint8_t colorChoice = 0;
   std::unique_lock<std::mutex> lock(run->TimerLock);
   while (!run->TimerStop) {
     run->TimerPeriods.fetch_add(1, std::memory_order_relaxed);
-    // A pass the window has not handled yet is not queued twice: a busy window catches
-    // up with one pass instead of a backlog.
-    if (windowPassDue(run, &timer, &colorChoice) &&
+    uint32_t now = platform().tickCount();
+    if (windowPassDue(now, &timer, &colorChoice) &&
         !run->TickQueued.exchange(true, std::memory_order_relaxed)) {
       lock.unlock();
       if (!run->Backend->wake(WakeTimer))
         run->TickQueued.store(false, std::memory_order_relaxed);
       lock.lock();
     }
-    run->TimerWake.wait_for(lock, std::chrono::milliseconds(TimerPeriodMs),
-                            [run] { return run->TimerStop; });
+    auto untilNextSecond = std::chrono::milliseconds(msToNextSessionSecond(now) + TimerSlackMs);
+    run->TimerWake.wait_for(lock, untilNextSecond, [run] { return run->TimerStop; });
   }
   run->Backend->threadDone();
 }

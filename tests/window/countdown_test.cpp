@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "state/program_state.h"
+#include "state/session_clock.h"
 #include "window/window_colors.h"
 
 namespace {
@@ -68,5 +69,52 @@ TEST(Countdown, SessionClockSurvivesTheTickCounterWrap) {
   shown = formatSessionCountdown(start + 601000u, ColorGreen);
   EXPECT_STREQ(shown.Text, "Time Exceeded by: 00:00:01 ... ");
   EXPECT_EQ(shown.Color, ColorRed);
+  resetProgramState();
+}
+
+TEST(Countdown, AdvancingTellsWhatChangedAndRestartsWithTheClock) {
+  resetProgramState();
+  State.TimeLimitSeconds = 600;
+  State.Warn90Seconds = 540;
+  uint32_t start = 7000500;
+  State.SessionStartTick = start;
+  ShownCountdown shown;
+  EXPECT_EQ(advanceSessionCountdown(&shown, start), CountdownChange::Text);
+  EXPECT_STREQ(shown.Shown.Text, "Time Remaining: 00:10:00 ... ");
+  // The countdown moves on at the tick count's whole seconds.
+  EXPECT_EQ(advanceSessionCountdown(&shown, start + 499), CountdownChange::None);
+  EXPECT_EQ(advanceSessionCountdown(&shown, start + 500), CountdownChange::Text);
+  EXPECT_EQ(advanceSessionCountdown(&shown, start + 541000), CountdownChange::Color);
+  EXPECT_EQ(shown.Shown.Color, ColorYellow);
+
+  // The same clock read earlier again (a tick count that was set back) keeps the colour.
+  EXPECT_EQ(advanceSessionCountdown(&shown, start + 10000), CountdownChange::Text);
+  EXPECT_EQ(shown.Shown.Color, ColorYellow);
+
+  // A clock started anew, as an exam's own starts after its window opened.
+  State.SessionStartTick = start + 20000;
+  EXPECT_EQ(advanceSessionCountdown(&shown, start + 20000), CountdownChange::Color);
+  EXPECT_EQ(shown.Shown.Color, ColorGreen);
+  EXPECT_STREQ(shown.Shown.Text, "Time Remaining: 00:10:00 ... ");
+  resetProgramState();
+}
+
+TEST(Countdown, NextSecondOfTheSessionClock) {
+  resetProgramState();
+  struct Case {
+    uint32_t Start;
+    uint32_t Now;
+    uint32_t Wait;
+  } cases[] = {
+      {0, 0, 1000}, {0, 999, 1}, {2500, 3000, 1000},
+      // Seconds go on from the start across the 32-bit wrap, not from the raw tick.
+      {0xFFFFF000u, 0xFFFFFFFFu, 705},
+      {0xFFFFF000u, 904u, 800},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Now);
+    State.SessionStartTick = c.Start;
+    EXPECT_EQ(msToNextSessionSecond(c.Now), c.Wait);
+  }
   resetProgramState();
 }

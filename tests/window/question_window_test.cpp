@@ -1,9 +1,5 @@
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-
 #include "state/program_state.h"
+#include "window/frame_logging.h"
 #include "window/window_test_support.h"
 
 TEST_F(RealWindowTest, OpensTitledQuestionAtItsInitialSize) {
@@ -174,88 +170,6 @@ TEST_F(RealWindowTest, ResizingLaysTheTextOutAgain) {
   EXPECT_GT(litPixelsInRow(narrow, 3, 20), 0);
   EXPECT_EQ(litPixelsInRow(narrow, 4, 20), 0);
 }
-
-namespace {
-
-// The frames the window finishes, seen through the real backend: how many, and the cell
-// width of the last one.
-struct FrameLog {
-  std::mutex Lock;
-  std::condition_variable Changed;
-  int Frames = 0;
-  int CellWidth = 0;
-};
-
-class FrameLogging : public QuestionWindowBackend {
- public:
-  explicit FrameLogging(FrameLog* log) : inner_(makeQuestionWindowBackend()), log_(log) {}
-  bool prepare() override { return inner_->prepare(); }
-  bool create(const char* title, int x, int y, int width, int height) override {
-    return inner_->create(title, x, y, width, height);
-  }
-  bool waitEvent(WindowEvent* event, int timeoutMs) override {
-    return inner_->waitEvent(event, timeoutMs);
-  }
-  bool eventsPending() override { return inner_->eventsPending(); }
-  void beginFrame() override { inner_->beginFrame(); }
-  void drawCells(int x, int y, const char* text, int length, int cellWidth, int cellHeight,
-                 uint8_t red, uint8_t green, uint8_t blue) override {
-    cellWidth_ = cellWidth;
-    inner_->drawCells(x, y, text, length, cellWidth, cellHeight, red, green, blue);
-  }
-  bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) override {
-    return inner_->readFrame(pixels, width, height);
-  }
-  void endFrame() override {
-    inner_->endFrame();
-    {
-      std::lock_guard<std::mutex> lock(log_->Lock);
-      ++log_->Frames;
-      log_->CellWidth = cellWidth_;
-    }
-    log_->Changed.notify_all();
-  }
-  std::string title() override { return inner_->title(); }
-  void destroy() override { inner_->destroy(); }
-  void threadDone() override { inner_->threadDone(); }
-  bool lost() override { return inner_->lost(); }
-  bool wake(int code) override { return inner_->wake(code); }
-  void injectKey(WindowKey key, bool down, bool control, bool repeat) override {
-    inner_->injectKey(key, down, control, repeat);
-  }
-  void injectWheel(int steps, bool control, bool shift) override {
-    inner_->injectWheel(steps, control, shift);
-  }
-  void requestResize(int width, int height) override { inner_->requestResize(width, height); }
-
- private:
-  std::unique_ptr<QuestionWindowBackend> inner_;
-  FrameLog* log_;
-  int cellWidth_ = 0;
-};
-
-class WindowRedrawTest : public RealWindowTest {
- protected:
-  void SetUp() override {
-    RealWindowTest::SetUp();
-    setQuestionWindowBackendFactory([this] { return std::make_unique<FrameLogging>(&log); });
-  }
-  void TearDown() override {
-    closeQuestionWindow();
-    setQuestionWindowBackendFactory(nullptr);
-    RealWindowTest::TearDown();
-  }
-  // Waits, at most WindowWaitMs, for a frame drawn in cells of the width.
-  bool frameDrawnInCellsOf(int cellWidth) {
-    std::unique_lock<std::mutex> lock(log.Lock);
-    return log.Changed.wait_for(lock, std::chrono::milliseconds(WindowWaitMs),
-                                [&] { return log.Frames > 0 && log.CellWidth == cellWidth; });
-  }
-
-  FrameLog log;
-};
-
-}  // namespace
 
 // The colour preview's countdown never changes, so nothing else would draw the window
 // again: a zoom must show in the new size by itself, as the student presses the keys.

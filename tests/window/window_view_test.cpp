@@ -19,6 +19,7 @@ class RefusingBackend : public QuestionWindowBackend {
   bool waitEvent(WindowEvent*, int) override { return false; }
   bool eventsPending() override { return false; }
   void beginFrame() override {}
+  bool beginBand(int, int) override { return false; }
   void drawCells(int, int, const char*, int, int, int, uint8_t, uint8_t, uint8_t) override {}
   bool readFrame(std::vector<uint32_t>*, int*, int*) override { return false; }
   void endFrame() override {}

@@ -1,9 +1,11 @@
 // The question window on Linux: SDL2 draws, SDL2_ttf renders the glyphs, fontconfig
 // finds the font.
 //
-// Every character is drawn into its own cell from a texture that holds the 256 glyphs of
+// Every character is drawn into its own cell from a sheet that holds the 256 glyphs of
 // one cell size, so the columns and rows on screen are exactly those the layout counted,
-// and a frame costs one texture copy per character.
+// and a frame costs one copy per character. The frames are drawn straight into the
+// window's own surface, which keeps what was drawn: a band of it can be drawn again and
+// sent to the display alone, as when only the countdown changes.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -87,7 +89,7 @@ SDL_Keycode symOf(WindowKey key) {
 struct GlyphAtlas {
   int CellWidth = 0;
   int CellHeight = 0;
-  SDL_Texture* Texture = nullptr;
+  SDL_Surface* Sheet = nullptr;
   bool Drawn[256] = {};
 };
 
@@ -145,10 +147,9 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     // the keyboard away from it.
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(window_);
-    // The software renderer: a few hundred glyph copies a second need no graphics
-    // driver, and a broken one cannot take the exam window down.
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_)
+    // Drawn in memory by the processor: a few hundred glyph copies a second need no
+    // graphics driver, and a broken one cannot take the exam window down.
+    if (!SDL_GetWindowSurface(window_))
       return false;
     windowId_ = SDL_GetWindowID(window_);
     // Whatever an earlier window left in the queue is not this window's business.
@@ -188,65 +189,102 @@ class SdlQuestionWindow : public QuestionWindowBackend {
   bool lost() override { return onX11_ && (connectionClosed_.load() || xDisplayLost()); }
 
   void beginFrame() override {
-    if (lost())
+    banded_ = false;
+    frameKept_ = false;
+    surface_ = lost() || !window_ ? nullptr : SDL_GetWindowSurface(window_);
+    if (!surface_)
       return;
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
+    SDL_SetClipRect(surface_, nullptr);
+    SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
+    frameWidth_ = surface_->w;
+    frameHeight_ = surface_->h;
+    frameKept_ = true;
+  }
+
+  bool beginBand(int y, int height) override {
+    if (lost() || !window_ || !frameKept_)
+      return false;
+    // SDL makes the surface anew after the window changed size; what the new one holds
+    // is not the last frame.
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface || surface != surface_ || surface->w != frameWidth_ || surface->h != frameHeight_)
+      return false;
+    SDL_Rect wanted = {0, y, surface->w, height};
+    SDL_Rect whole = {0, 0, surface->w, surface->h};
+    if (!SDL_IntersectRect(&wanted, &whole, &band_))
+      band_ = SDL_Rect{0, 0, 0, 0};
+    banded_ = true;
+    // Glyphs of a row outside the band must not reach it, or the surface would hold
+    // what the display is never sent.
+    SDL_SetClipRect(surface_, &band_);
+    if (band_.h > 0)
+      SDL_FillRect(surface_, &band_, SDL_MapRGB(surface_->format, 0, 0, 0));
+    return true;
   }
 
   void drawCells(int x, int y, const char* text, int length, int cellWidth, int cellHeight,
                  uint8_t red, uint8_t green, uint8_t blue) override {
-    if (lost())
+    if (lost() || !surface_ || (banded_ && band_.h == 0))
       return;
     GlyphAtlas* atlas = atlasFor(cellWidth, cellHeight);
-    if (!atlas || !atlas->Texture)
+    if (!atlas || !atlas->Sheet)
       return;
-    SDL_SetTextureColorMod(atlas->Texture, red, green, blue);
+    SDL_SetSurfaceColorMod(atlas->Sheet, red, green, blue);
     for (int i = 0; i < length; ++i) {
       unsigned char c = static_cast<unsigned char>(text[i]);
       if (!atlas->Drawn[c])
         continue;
       SDL_Rect source = {(c % 16) * cellWidth, (c / 16) * cellHeight, cellWidth, cellHeight};
       SDL_Rect target = {x + i * cellWidth, y, cellWidth, cellHeight};
-      SDL_RenderCopy(renderer_, atlas->Texture, &source, &target);
+      SDL_BlitSurface(atlas->Sheet, &source, surface_, &target);
     }
   }
 
   bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height) override {
-    if (lost() || SDL_GetRendererOutputSize(renderer_, width, height) != 0)
+    if (lost() || !surface_)
       return false;
+    *width = surface_->w;
+    *height = surface_->h;
     pixels->assign(static_cast<size_t>(*width) * *height, 0);
-    return SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels->data(),
-                                *width * 4) == 0;
+    if (SDL_MUSTLOCK(surface_) && SDL_LockSurface(surface_) != 0)
+      return false;
+    bool read = SDL_ConvertPixels(*width, *height, surface_->format->format, surface_->pixels,
+                                  surface_->pitch, SDL_PIXELFORMAT_ARGB8888, pixels->data(),
+                                  *width * 4) == 0;
+    if (SDL_MUSTLOCK(surface_))
+      SDL_UnlockSurface(surface_);
+    return read;
   }
 
   void endFrame() override {
-    if (!lost())
-      SDL_RenderPresent(renderer_);
+    if (lost() || !surface_)
+      return;
+    if (!banded_)
+      SDL_UpdateWindowSurface(window_);
+    else if (band_.h > 0)
+      SDL_UpdateWindowSurfaceRects(window_, &band_, 1);
+    SDL_SetClipRect(surface_, nullptr);
+    banded_ = false;
   }
 
   std::string title() override { return window_ ? SDL_GetWindowTitle(window_) : ""; }
 
   void destroy() override {
-    if (lost()) {
-      // The window, its renderer and its textures belong to a display that is gone:
-      // any call on them would talk to it. They are let go of unreleased.
-      for (GlyphAtlas& atlas : atlases_)
-        atlas = GlyphAtlas();
-      atlasCount_ = 0;
-      renderer_ = nullptr;
-      window_ = nullptr;
-      windowId_ = 0;
-    }
+    // The glyph sheets are plain memory, whatever became of the display.
     for (GlyphAtlas& atlas : atlases_) {
-      if (atlas.Texture)
-        SDL_DestroyTexture(atlas.Texture);
+      if (atlas.Sheet)
+        SDL_FreeSurface(atlas.Sheet);
       atlas = GlyphAtlas();
     }
     atlasCount_ = 0;
-    if (renderer_)
-      SDL_DestroyRenderer(renderer_);
-    renderer_ = nullptr;
+    surface_ = nullptr;
+    frameKept_ = false;
+    if (lost()) {
+      // The window and its surface belong to a display that is gone: any call on them
+      // would talk to it. They are let go of unreleased.
+      window_ = nullptr;
+      windowId_ = 0;
+    }
     if (window_)
       SDL_DestroyWindow(window_);
     window_ = nullptr;
@@ -458,6 +496,7 @@ class SdlQuestionWindow : public QuestionWindowBackend {
     }
     SDL_Surface* sheet = SDL_CreateRGBSurfaceWithFormat(0, 16 * cellWidth, 16 * cellHeight, 32,
                                                         SDL_PIXELFORMAT_ARGB8888);
+    atlas.Sheet = sheet;
     if (!sheet)
       return &atlas;
     SDL_FillRect(sheet, nullptr, 0);
@@ -478,16 +517,22 @@ class SdlQuestionWindow : public QuestionWindowBackend {
       SDL_FreeSurface(glyph);
       atlas.Drawn[c] = true;
     }
-    atlas.Texture = SDL_CreateTextureFromSurface(renderer_, sheet);
-    SDL_FreeSurface(sheet);
-    if (atlas.Texture)
-      SDL_SetTextureBlendMode(atlas.Texture, SDL_BLENDMODE_BLEND);
+    SDL_SetClipRect(sheet, nullptr);
+    SDL_SetSurfaceBlendMode(sheet, SDL_BLENDMODE_BLEND);
     return &atlas;
   }
 
   static constexpr int AtlasSlots = 16;
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
+  // The window's surface the frames are drawn in, and the size of the last whole frame
+  // in it; frameKept_ once a whole frame is there for a band to be drawn over.
+  SDL_Surface* surface_ = nullptr;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+  bool frameKept_ = false;
+  // The frame in progress is the band alone.
+  bool banded_ = false;
+  SDL_Rect band_ = {0, 0, 0, 0};
   TTF_Font* font_ = nullptr;
   std::atomic<Uint32> windowId_{0};
   bool ttfUp_ = false;

@@ -6,7 +6,8 @@
 // logic shared with the other systems decides what a key, a wheel step or a resize does.
 // Each frame is drawn into a bitmap of the client area's size and copied to the window
 // in one piece, so the window never shows a half-drawn frame and a repaint after the
-// window was uncovered needs no new drawing.
+// window was uncovered needs no new drawing. The bitmap keeps the last frame, so a band
+// of it (the countdown) can be drawn again and copied to the window alone.
 #include <windows.h>
 
 #include <atomic>
@@ -139,15 +140,39 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     RECT client = {};
     if (window)
       GetClientRect(window, &client);
+    band_ = RECT{0, 0, 0, 0};
+    banded_ = false;
+    frameKept_ = false;
     if (!frameFor(client.right, client.bottom))
       return;
     RECT all = {0, 0, frameWidth_, frameHeight_};
     FillRect(frameDc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    frameKept_ = true;
+  }
+
+  bool beginBand(int y, int height) override {
+    HWND window = window_.load();
+    RECT client = {};
+    if (!window || !frameDc_ || !frameKept_ || !GetClientRect(window, &client) ||
+        client.right != frameWidth_ || client.bottom != frameHeight_)
+      return false;
+    RECT wanted = {0, y, frameWidth_, y + height};
+    RECT all = {0, 0, frameWidth_, frameHeight_};
+    if (!IntersectRect(&band_, &wanted, &all))
+      band_ = RECT{0, 0, 0, 0};
+    banded_ = true;
+    FillRect(frameDc_, &band_, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    return true;
   }
 
   void drawCells(int x, int y, const char* text, int length, int cellWidth, int cellHeight,
                  uint8_t red, uint8_t green, uint8_t blue) override {
     if (!frameDc_ || length <= 0)
+      return;
+    RECT cells = {x, y, x + length * cellWidth, y + cellHeight};
+    // What lies outside the band must not change the kept frame: the window is sent the
+    // band alone.
+    if (banded_ && !IntersectRect(&cells, &cells, &band_))
       return;
     SelectObject(frameDc_, fontFor(cellWidth, cellHeight));
     SetTextColor(frameDc_, RGB(red, green, blue));
@@ -160,7 +185,6 @@ class Win32QuestionWindow : public QuestionWindowBackend {
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
         c = ' ';
     advances_.assign(static_cast<size_t>(length), cellWidth);
-    RECT cells = {x, y, x + length * cellWidth, y + cellHeight};
     ExtTextOutA(frameDc_, x, y, ETO_CLIPPED | ETO_OPAQUE, &cells, row_.data(),
                 static_cast<UINT>(length), advances_.data());
   }
@@ -181,7 +205,13 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     return true;
   }
 
-  void endFrame() override { showFrame(nullptr); }
+  void endFrame() override {
+    if (banded_)
+      showBand(band_);
+    else
+      showFrame(nullptr);
+    banded_ = false;
+  }
 
   std::string title() override {
     char text[256] = {};
@@ -389,6 +419,7 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     oldFont_ = nullptr;
     frameWidth_ = 0;
     frameHeight_ = 0;
+    frameKept_ = false;
   }
 
   // Copies the last frame to the window (to dc when painting, else to the window's own).
@@ -404,6 +435,19 @@ class Win32QuestionWindow : public QuestionWindowBackend {
       ReleaseDC(window, target);
   }
 
+  // Copies one band of the last frame to the window.
+  void showBand(const RECT& band) {
+    HWND window = window_.load();
+    if (!frameDc_ || !window || band.bottom <= band.top)
+      return;
+    HDC target = GetDC(window);
+    if (!target)
+      return;
+    BitBlt(target, band.left, band.top, band.right - band.left, band.bottom - band.top, frameDc_,
+           band.left, band.top, SRCCOPY);
+    ReleaseDC(window, target);
+  }
+
   std::atomic<HWND> window_{nullptr};
   std::atomic<DWORD> threadId_{0};
   // Filled by the window procedure, emptied by waitEvent: both on the window thread.
@@ -415,6 +459,11 @@ class Win32QuestionWindow : public QuestionWindowBackend {
   HGDIOBJ oldFont_ = nullptr;
   int frameWidth_ = 0;
   int frameHeight_ = 0;
+  // A whole frame is in the bitmap for a band to be drawn over; the frame in progress
+  // is the band alone.
+  bool frameKept_ = false;
+  bool banded_ = false;
+  RECT band_ = {0, 0, 0, 0};
   std::string row_;
   std::vector<INT> advances_;
 };
