@@ -220,3 +220,6 @@ extern ProgramState State;
 // Puts every field back to its start value. Only for a process with no other thread
 // running; heap texts of the question store must have been released first.
 void resetProgramState();
+// Puts back what one exam's load fills in (its password, expiry date, modes, question
+// count and points, load time and both key streams), as before any load.
+void resetExamLoadFields();

@@ -41,14 +41,7 @@ void skipSession(FILE*, const char*, int8_t) {}
 // same for all of ProgramState, but it also rebuilds the store's 3,072 empty slots, a
 // quarter of a megabyte, which cost more than most loads.
 void resetLoadState() {
-  State.ExamPassword[0] = '\0';
-  snprintf(State.ExpiryDate, sizeof State.ExpiryDate, "%s", "9999/99/99::99:99:00");
-  State.OrderMode = State.ClockCheckMode = State.ReviewMode = 0;
-  State.QuestionCount = 0;
-  State.TotalPoints = 0.0f;
-  State.LoadTime = SystemTime();
-  State.ExamCipherState = CipherState();
-  State.ResultCipherState = CipherState();
+  resetExamLoadFields();
 
   State.RecentFileTimes = RecentFileList();
   State.ScanFolderPath[0] = '\0';
