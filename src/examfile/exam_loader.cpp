@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "console/console.h"
 #include "crypto/sha256.h"
@@ -316,7 +317,10 @@ void loadExam() {
   char resultName[ResultNameCapacity];
   makeResultFileName(tail, resultName, sizeof resultName);
   // Binary: the record writer puts the CR LF line ends into the file itself.
-  FILE* result = platform().openFile(resultName, "w+b");
+  // Held so that the file is closed however the session ends, also when a failed
+  // allocation unwinds out of it: an open file cannot be removed on Windows.
+  std::unique_ptr<FILE, int (*)(FILE*)> held(platform().openFile(resultName, "w+b"), fclose);
+  FILE* result = held.get();
   if (!result) {
     consolePrintf(ConsoleStream::Err,
                   "Error - Failed to open Student Exam file (%s) for writing.\n\n", resultName);
@@ -326,7 +330,7 @@ void loadExam() {
 
   ExamSessionRunner(result, resultName, int8_t(newCounter));
 
-  fclose(result);
+  held.reset();
   // Lowering the counter must not show in the file's times.
   platform().setFileTimes(path, times);
   releaseExamFileList();
