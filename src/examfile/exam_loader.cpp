@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "console/console.h"
 #include "crypto/sha256.h"
@@ -27,10 +26,11 @@ constexpr size_t ResultNameCapacity = 512;
 
 const char* const CorruptedMessage = "Error - Exam/Homework is corrupted.\n\n";
 
-// The stream of the exam file; closed however loading ends.
-struct ExamStream {
+// A stream closed however loading or the session ends, also when a failed allocation
+// unwinds out of them: on Windows an open file cannot be removed or renamed.
+struct HeldStream {
   FILE* File = nullptr;
-  ~ExamStream() { close(); }
+  ~HeldStream() { close(); }
   void close() {
     if (File)
       fclose(File);
@@ -185,7 +185,7 @@ void loadExam() {
   }
 
   // Bytes, not text: lines may end in LF or CR LF, and the counter is rewritten in place.
-  ExamStream exam;
+  HeldStream exam;
   exam.File = platform().openFile(path, "r+b");
   if (!exam.File) {
     char message[PathCapacity + 64];
@@ -317,20 +317,18 @@ void loadExam() {
   char resultName[ResultNameCapacity];
   makeResultFileName(tail, resultName, sizeof resultName);
   // Binary: the record writer puts the CR LF line ends into the file itself.
-  // Held so that the file is closed however the session ends, also when a failed
-  // allocation unwinds out of it: an open file cannot be removed on Windows.
-  std::unique_ptr<FILE, int (*)(FILE*)> held(platform().openFile(resultName, "w+b"), fclose);
-  FILE* result = held.get();
-  if (!result) {
+  HeldStream result;
+  result.File = platform().openFile(resultName, "w+b");
+  if (!result.File) {
     consolePrintf(ConsoleStream::Err,
                   "Error - Failed to open Student Exam file (%s) for writing.\n\n", resultName);
     showMessageAndWait(nullptr, 12);
     endProgram(-1);
   }
 
-  ExamSessionRunner(result, resultName, int8_t(newCounter));
+  ExamSessionRunner(result.File, resultName, int8_t(newCounter));
 
-  held.reset();
+  result.close();
   // Lowering the counter must not show in the file's times.
   platform().setFileTimes(path, times);
   releaseExamFileList();
