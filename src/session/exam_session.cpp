@@ -164,6 +164,11 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   askKeyChoice(&scratch, nullptr, 0, nullptr, DefaultAttribute);
 
   State.SessionActive.store(1);
+  // Until this exam's clock starts below, the window counts from now, so it opens on the
+  // whole allowance in green. Left as it was, the clock would be whatever came before:
+  // none yet, which reads as the time since the machine started, long exceeded in red,
+  // or the last exam of the run.
+  State.SessionStartTick.store(platform().tickCount());
   openQuestionWindow();
 
   writeExamLine(stream);

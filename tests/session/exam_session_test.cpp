@@ -7,7 +7,10 @@
 #include "session/question_order.h"
 #include "state/program_state.h"
 #include "support/session_fixture.h"
+#include "window/countdown.h"
 #include "window/question_window.h"
+#include "window/question_window_testing.h"
+#include "window/window_colors.h"
 #include "support/system_calls.h"
 
 namespace {
@@ -467,6 +470,39 @@ TEST_F(SessionTest, ExamCountIsComputedInThirtyTwoBits) {
   console.typeLine("");
   runSession(5);
   EXPECT_NE(reading.Log.find(") ExamCount:FFFFFFFA\n\n"), std::string::npos) << reading.Log;
+}
+
+// The window opens before the exam's clock starts. What it would draw then is read as it
+// is made: the whole allowance in green, not the clock of what came before.
+TEST_F(SessionTest, TheWindowOpensOnTheWholeAllowanceBeforeTheClockStarts) {
+  setEnvironmentDefault("SDL_VIDEODRIVER", "offscreen");
+  setWindowView(WindowView::Graphical);
+  Countdown atOpening = {{}, ColorGreen};
+  setQuestionWindowBackendFactory([this, &atOpening] {
+    atOpening = formatSessionCountdown(console.tickCount(), ColorGreen);
+    return makeQuestionWindowBackend();
+  });
+  struct Case {
+    const char* Before;
+    uint32_t StartTick;  // of the clock left from before this exam
+  } cases[] = {
+      {"no exam yet", 0},
+      {"an earlier exam of the run, out of time", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Before);
+    console.setTick(c.StartTick ? 7300000 : 3700000);
+    State.SessionStartTick = c.StartTick;
+    loadExam(DemoHeader, "QUESTIONS\n1. (1 pt) One?\n");
+    begin();
+    console.typeLine("#exit");
+    console.typeLine("y");
+    console.typeLine("");
+    runSession();
+    EXPECT_STREQ(atOpening.Text, "Time Remaining: 01:00:00 ... ");
+    EXPECT_EQ(atOpening.Color, ColorGreen);
+  }
+  setQuestionWindowBackendFactory(nullptr);
 }
 
 TEST_F(SessionTest, ExamWithoutQuestionsEndsAfterTheOpeningRecords) {
