@@ -11,7 +11,7 @@ endif()
 # Manual pages go in compressed, as Debian's man finds them; the sources stay plain roff.
 find_program(VERITOR_GZIP gzip)
 foreach(page veritor.1 veritor-author.1)
-  set(source "${CMAKE_SOURCE_DIR}/doc/${page}")
+  set(source "${CMAKE_SOURCE_DIR}/docs/man/${page}")
   if(VERITOR_GZIP)
     set(packed "${CMAKE_BINARY_DIR}/man/${page}.gz")
     add_custom_command(OUTPUT "${packed}"

@@ -11,7 +11,7 @@
 namespace {
 
 std::string readPage(const std::string& name) {
-  std::ifstream file(std::string(VERITOR_SOURCE_DIR) + "/doc/" + name, std::ios::binary);
+  std::ifstream file(std::string(VERITOR_SOURCE_DIR) + "/docs/man/" + name, std::ios::binary);
   std::stringstream all;
   all << file.rdbuf();
   // roff writes a hyphen as \-; the option names are compared as typed.
