@@ -41,6 +41,7 @@ class FrameLogging : public QuestionWindowBackend {
   bool create(const char* title, int x, int y, int width, int height) override {
     return inner_->create(title, x, y, width, height);
   }
+  int dpi() override { return inner_->dpi(); }
   bool waitEvent(WindowEvent* event, int timeoutMs) override {
     return inner_->waitEvent(event, timeoutMs);
   }
