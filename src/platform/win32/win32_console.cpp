@@ -206,12 +206,15 @@ void Win32Platform::setConsoleBufferSize(int columns, int rows) {
 
 void Win32Platform::placeConsoleWindow() {
   HWND console = GetConsoleWindow();
+  // The console window belongs to the console's own program: it is placed in the pixels
+  // that program sees.
+  DpiAwarenessOfWindow consolePixels(console);
   RECT desktop;
   if (!console || !GetWindowRect(GetDesktopWindow(), &desktop))
     return;
   // 1200 x 342 and the 48 above the bottom are for a 96-DPI screen: on a scaled one they
-  // are scaled alike (the program's pixels are the monitor's own), so the console keeps
-  // its size to the eye. It goes to the primary monitor, whose corner is (0, 0).
+  // are scaled alike (in the monitor's own pixels), so the console keeps its size to the
+  // eye. It goes to the primary monitor, whose corner is (0, 0).
   int dpi = monitorDpiAt(POINT{0, 0});
   MoveWindow(console, 0, 0, scaleToDpi(1200, dpi), scaleToDpi(342, dpi), TRUE);
   RECT placed;

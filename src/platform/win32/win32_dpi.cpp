@@ -11,6 +11,9 @@ constexpr int EffectiveDpi = 0;
 using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+// DPI_AWARENESS_CONTEXT is a handle of its own type, passed here as a pointer.
+using GetWindowDpiAwarenessContextCall = void*(WINAPI*)(HWND);
+using SetThreadDpiAwarenessContextCall = void*(WINAPI*)(void*);
 
 template <typename Call>
 Call lookUp(const char* library, const char* name) {
@@ -34,6 +37,18 @@ GetDpiForWindowCall getDpiForWindow() {
 AdjustWindowRectExForDpiCall adjustWindowRectExForDpi() {
   static const AdjustWindowRectExForDpiCall call =
       lookUp<AdjustWindowRectExForDpiCall>("user32.dll", "AdjustWindowRectExForDpi");
+  return call;
+}
+
+GetWindowDpiAwarenessContextCall getWindowDpiAwarenessContext() {
+  static const GetWindowDpiAwarenessContextCall call =
+      lookUp<GetWindowDpiAwarenessContextCall>("user32.dll", "GetWindowDpiAwarenessContext");
+  return call;
+}
+
+SetThreadDpiAwarenessContextCall setThreadDpiAwarenessContext() {
+  static const SetThreadDpiAwarenessContextCall call =
+      lookUp<SetThreadDpiAwarenessContextCall>("user32.dll", "SetThreadDpiAwarenessContext");
   return call;
 }
 
@@ -75,4 +90,17 @@ void adjustWindowRectForDpi(RECT* rect, DWORD style, DWORD extendedStyle, int dp
       adjustWindowRectExForDpi()(rect, style, FALSE, extendedStyle, static_cast<UINT>(dpi)))
     return;
   AdjustWindowRectEx(rect, style, FALSE, extendedStyle);
+}
+
+DpiAwarenessOfWindow::DpiAwarenessOfWindow(HWND window) {
+  if (!window || !getWindowDpiAwarenessContext() || !setThreadDpiAwarenessContext())
+    return;
+  void* context = getWindowDpiAwarenessContext()(window);
+  if (context)
+    previous_ = setThreadDpiAwarenessContext()(context);
+}
+
+DpiAwarenessOfWindow::~DpiAwarenessOfWindow() {
+  if (previous_)
+    setThreadDpiAwarenessContext()(previous_);
 }
