@@ -1,5 +1,5 @@
-// The DPI calls came with later versions of Windows (per monitor with 8.1, per window with
-// 10): each is looked up by name, so that the programs still start on Windows 7, where
+// The DPI calls came with later versions of Windows (per monitor with 8.1, per window and
+// per thread with 10): each is looked up by name, so that the programs still start on Windows 7, where
 // the system's one DPI is the answer.
 #include "platform/win32/win32_dpi.h"
 
@@ -9,7 +9,6 @@ namespace {
 constexpr int EffectiveDpi = 0;
 
 using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 // DPI_AWARENESS_CONTEXT is a handle of its own type, passed here as a pointer.
 using GetWindowDpiAwarenessContextCall = void*(WINAPI*)(HWND);
@@ -26,11 +25,6 @@ Call lookUp(const char* library, const char* name) {
 
 GetDpiForMonitorCall getDpiForMonitor() {
   static const GetDpiForMonitorCall call = lookUp<GetDpiForMonitorCall>("shcore.dll", "GetDpiForMonitor");
-  return call;
-}
-
-GetDpiForWindowCall getDpiForWindow() {
-  static const GetDpiForWindowCall call = lookUp<GetDpiForWindowCall>("user32.dll", "GetDpiForWindow");
   return call;
 }
 
@@ -72,15 +66,6 @@ int dpiOfMonitor(HMONITOR monitor) {
 
 int monitorDpiAt(POINT point) {
   return dpiOfMonitor(MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY));
-}
-
-int windowDpi(HWND window) {
-  if (getDpiForWindow()) {
-    UINT dpi = getDpiForWindow()(window);
-    if (dpi > 0)
-      return static_cast<int>(dpi);
-  }
-  return dpiOfMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
 void adjustWindowRectForDpi(RECT* rect, DWORD style, DWORD extendedStyle, int dpi) {

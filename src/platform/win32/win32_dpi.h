@@ -8,8 +8,6 @@
 
 // The DPI of the monitor that holds the point (the primary monitor when none does).
 int monitorDpiAt(POINT point);
-// The DPI of the monitor the window is on.
-int windowDpi(HWND window);
 // Widens a client rectangle to the window rectangle of a window of that style whose frame
 // is drawn at dpi.
 void adjustWindowRectForDpi(RECT* rect, DWORD style, DWORD extendedStyle, int dpi);
