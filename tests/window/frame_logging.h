@@ -137,6 +137,22 @@ class WindowRedrawTest : public RealWindowTest {
     std::lock_guard<std::mutex> lock(log.Lock);
     return log.Frames;
   }
+  // The next frame, captured, and how it was drawn (logged once it is shown, which comes
+  // after the capture; other frames, such as a real display's requests to draw the
+  // window again, may come between).
+  WindowFrame nextFrame(LoggedFrame* drawn) {
+    int captured = 0;
+    {
+      std::lock_guard<std::mutex> lock(log.Lock);
+      captured = log.ReadFrames;
+    }
+    WindowFrame shown = frame();
+    std::unique_lock<std::mutex> lock(log.Lock);
+    EXPECT_TRUE(log.Changed.wait_for(lock, std::chrono::milliseconds(WindowWaitMs),
+                                     [&] { return log.ReadFrames > captured; }));
+    *drawn = log.LastRead;
+    return shown;
+  }
 
   FrameLog log;
 };

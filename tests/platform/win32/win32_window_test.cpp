@@ -65,16 +65,6 @@ int screenDpi() {
   return dpi;
 }
 
-// Rightmost pixel that is not background in a text row of cells cellHeight high.
-int lastLitX(const WindowFrame& frame, int row, int cellHeight) {
-  int last = -1;
-  for (int y = row * cellHeight; y < (row + 1) * cellHeight && y < frame.Height; ++y)
-    for (int x = 0; x < frame.Width; ++x)
-      if (frame.rgbAt(x, y) != 0 && x > last)
-        last = x;
-  return last;
-}
-
 }  // namespace
 
 TEST_F(RealWindowTest, QuestionClassWindowHasItsFrameAndShowsTheColourPreview) {
