@@ -53,6 +53,16 @@ if [ "$arch" = i686 ] && [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --ver
 fi
 cmake --build "$build" -j"${VERITOR_JOBS:-$(nproc)}" --target "${targets[@]}"
 
+# Both programs carry their version information (resource type 16) and their manifest
+# (type 24): Windows would otherwise stretch the question window on a scaled display.
+for exe in veritor.exe veritor-author.exe; do
+  resources=$("$arch-w64-mingw32-objdump" -p "$build/$exe" | sed -n '/Resource Directory section/,$p')
+  if ! grep -q 'Entry: ID: 0x000010,' <<<"$resources" || ! grep -q 'Entry: ID: 0x000018,' <<<"$resources"; then
+    echo "build-windows: $exe lacks its version information or its manifest" >&2
+    exit 1
+  fi
+done
+
 if [ "$arch" != i686 ]; then
   echo "Built (for tests, not to hand out): $build/veritor.exe, $build/veritor-author.exe"
   exit 0
