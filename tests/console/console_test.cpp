@@ -89,6 +89,23 @@ TEST_F(ConsoleTest, AskKeyChoiceWithoutKeysTakesEnterOrAPrintableCharacter) {
   EXPECT_EQ(all(), "");
 }
 
+// A key beyond ASCII (here u-umlaut in UTF-8, two bytes, and 0xFF, which reads as -1 when
+// taken signed) is a character like any other: not one of the keys, so each of its bytes
+// draws the complaint; never the end of input.
+TEST_F(ConsoleTest, AskKeyChoiceJudgesNonAsciiBytesAsTheBytesTheyAre) {
+  console.typeLine("\xc3\xbc");
+  console.typeLine("\xff");
+  console.typeLine("y");
+  EXPECT_EQ(askYesNo(), 'y');
+  // (Each line feed comes at once after a complaint: the stale end of its line, swallowed.)
+  EXPECT_EQ(out(), std::string("OK? ") + Complaint + "OK? " + Complaint + "OK? OK? " + Complaint +
+                       "OK? OK? ");
+  // Without keys they are passed over like any byte that is not printable ASCII.
+  console.typeLine("\xff\xe9x");
+  EXPECT_EQ(askAnyKey(), 'x');
+  EXPECT_TRUE(console.scriptDone());
+}
+
 TEST_F(ConsoleTest, ShowMessageAndWaitWritesTheMessageOrTheBannerOnTheErrorStream) {
   console.typeLine("");
   console.typeLine("");
@@ -197,6 +214,18 @@ TEST_F(ReadNumberTest, WarnsAboutTextAfterTheNumberAndKeepsIt) {
             "carefully.\n\n");
 }
 
+TEST_F(ReadNumberTest, NonAsciiBytesAreTextNotTheEndOfInput) {
+  int value = 0;
+  EXPECT_EQ(answerTo("\xff", &value), "\nInvalid Input: No decimal number found - try again.\n\n");
+  EXPECT_EQ(answerTo("\xc3\xa9" "3", &value),
+            "\nInvalid Input: No decimal number found - try again.\n\n");
+  console.typeLine("4\xe9");
+  EXPECT_EQ(readNumber("? ", 9), 4);
+  EXPECT_EQ(console.takeText(),
+            "? Warning - Non-numeric input (E9), found, truncating, check your input "
+            "carefully.\n\n");
+}
+
 class ReadConsoleLineTest : public ScriptedTest {
  protected:
   char buffer[8];
@@ -278,6 +307,26 @@ TEST_F(ReadConsoleLineTest, FunctionKeysAndControlBytesDoNothing) {
   EXPECT_EQ(read(), 0);
   EXPECT_STREQ(buffer, "ab");
   EXPECT_EQ(console.echoed(), "ab");
+}
+
+// Every byte from 0x80 up but the extended-key prefix, in whatever code page the name was
+// typed (Latin-1, the console's own, UTF-8): ignored, echoed never, and never the end.
+TEST_F(ReadConsoleLineTest, NonAsciiBytesAreIgnoredAndReadingGoesOn) {
+  for (const char* typed : {"M\xfcller", "M\x81ller", "M\xc3\xbcller", "\xffMller\xff"}) {
+    SCOPED_TRACE(typed);
+    console.typeLine(typed);
+    EXPECT_EQ(read(), 0);
+    EXPECT_STREQ(buffer, "Mller");
+  }
+  std::string everyByte;
+  for (int c = 0x80; c <= 0xFF; ++c)
+    if (c != 0xE0)
+      everyByte += static_cast<char>(c);
+  console.typeLine(everyByte + "ok");
+  EXPECT_EQ(read(), 0);
+  EXPECT_STREQ(buffer, "ok");
+  EXPECT_EQ(console.echoed(), "MllerMllerMllerMllerok");
+  EXPECT_TRUE(console.scriptDone());
 }
 
 TEST_F(ReadConsoleLineTest, ACapacityOfOneReturnsAtOnce) {

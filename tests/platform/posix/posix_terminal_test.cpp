@@ -17,7 +17,14 @@
 namespace {
 
 // What the child reports through its exit status.
-enum ChildVerdict { LineEchoedAgain = 0, StillRaw = 1, WrongLine = 2, NoTerminal = 3 };
+enum ChildVerdict {
+  LineEchoedAgain = 0,
+  StillRaw = 1,
+  WrongLine = 2,
+  NoTerminal = 3,
+  ReadOn = 4,
+  WrongNumber = 5
+};
 
 // In the child: reads one line key by key, as the identity and password prompts do, then
 // looks at the terminal as it stands while the program works on.
@@ -32,6 +39,19 @@ enum ChildVerdict { LineEchoedAgain = 0, StillRaw = 1, WrongLine = 2, NoTerminal
   if (strcmp(line, "abc") != 0)
     _exit(WrongLine);
   _exit((modes.c_lflag & ECHO) && (modes.c_lflag & ICANON) ? LineEchoedAgain : StillRaw);
+}
+
+// In the child: a name typed with letters beyond ASCII, key by key, then a menu choice
+// after a line of them. Taken as bytes they are ignored in the name and are no number in
+// the line; taken signed, 0xFF would be -1, the end of input, and end the child with 255.
+[[noreturn]] void readNonAsciiKeysAndLines() {
+  PosixPlatform terminal;
+  setPlatform(&terminal);
+  char name[16];
+  readConsoleLine(name, sizeof name, "Name: ", false);
+  if (strcmp(name, "Mller") != 0)
+    _exit(WrongLine);
+  _exit(readNumber("Choice: ", 9) == 7 ? ReadOn : WrongNumber);
 }
 
 // Reads what the child writes until text appears, the child has gone, or 10 s are up.
@@ -65,6 +85,29 @@ TEST(PosixTerminal, NoEchoOnlyWhileALineIsReadKeyByKey) {
   close(master);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), LineEchoedAgain) << seen;
+}
+
+TEST(PosixTerminal, BytesBeyondAsciiAreKeysNotTheEndOfInput) {
+  int master = -1;
+  pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0)
+    readNonAsciiKeysAndLines();
+
+  std::string seen;
+  EXPECT_TRUE(readUntil(master, "Name: ", &seen)) << seen;
+  const char name[] = "M\xc3\xbcller\xff\r";
+  EXPECT_EQ(write(master, name, sizeof name - 1), ssize_t(sizeof name - 1));
+  EXPECT_TRUE(readUntil(master, "Choice: ", &seen)) << seen;
+  const char lines[] = "\xff\xc3\xa9\r7\r";
+  EXPECT_EQ(write(master, lines, sizeof lines - 1), ssize_t(sizeof lines - 1));
+  EXPECT_TRUE(readUntil(master, "No decimal number found", &seen)) << seen;
+  readUntil(master, "never written", &seen);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  close(master);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), ReadOn) << seen;
 }
 
 }  // namespace
