@@ -129,14 +129,14 @@ for exam in 1 2 3; do
   keys "3" Enter
   check "exam $exam: the exam is listed" now_shows "enter 1 to continue."
   keys "1" Enter
+  check "exam $exam: the password is asked" now_shows "Enter the exam password:"
+  keys "mode2026" Enter
   # The completed files of the exams before are kept: each exam writes the next name.
   for kept in $(seq 0 $((exam - 2))); do
     check "exam $exam: the file of exam $((kept + 1)) is not overwritten" \
       now_shows "\"$(xmc "$kept")\" already exists. Overwrite it?"
     keys "n" Enter
   done
-  check "exam $exam: the password is asked" now_shows "Enter the exam password:"
-  keys "mode2026" Enter
   check "exam $exam: the exam begins" now_shows "PRESS ENTER TO BEGIN EXAM"
   keys "x" Enter
   check "exam $exam: the answer is asked" now_shows "Answer?"
