@@ -44,16 +44,3 @@ TEST(ScriptedPlatform, ResetForgetsScriptRecordAndClock) {
   EXPECT_EQ(used.pieces()[0].Attribute, DefaultAttribute);
   EXPECT_EQ(used.takeText(), "new");
 }
-
-// Keys are handed out as bytes 0 to 255 however the test wrote them: 0xFF taken signed
-// would be -1, the end of input.
-TEST(ScriptedPlatform, KeysAreUnsignedBytes) {
-  ScriptedPlatform console;
-  console.typeKeys("\xff\x81");
-  console.pressKey(static_cast<char>(0xE0), 72);
-  EXPECT_EQ(console.readKey(), 0xFF);
-  EXPECT_EQ(console.readLineChar(), 0x81);
-  EXPECT_EQ(console.readKey(), 0xE0);
-  EXPECT_EQ(console.readKey(), 72);
-  EXPECT_EQ(console.readKey(), -1);
-}
