@@ -55,7 +55,7 @@ TEST_F(NewExamTextTest, ExampleParsesIntoTheStoreItsCommentsDescribe) {
     EXPECT_EQ(q[slot].Pool, slot == 4 || slot == 5 ? 1 : 0) << slot;
   EXPECT_EQ(q[6].Points, -1.0f);
   ASSERT_EQ(q[6].SubCount, 2);
-  EXPECT_STREQ(q[6].SubLink->Text, "What is 12 divided by 4?");
+  EXPECT_STREQ(q[6].SubLink->Text, "What is 12 divided by 5?");
   EXPECT_EQ(q[6].SubLink->SubLink->Points, 2.0f);
   EXPECT_EQ(q[7].Text, nullptr);
 
