@@ -5,6 +5,8 @@
 #include "examfile/exam_loader.h"
 #include "format/body_parser.h"
 #include "format/exam_header.h"
+#include "format/exam_text_check.h"
+#include "format/exam_text_parse.h"
 #include "format/question_store.h"
 #include "support/scripted_test.h"
 
@@ -62,6 +64,13 @@ TEST_F(NewExamTextTest, ExampleParsesIntoTheStoreItsCommentsDescribe) {
   countQuestionsAndPoints();
   EXPECT_EQ(State.QuestionCount, 6);  // one from the pool, two sub-questions
   EXPECT_EQ(State.TotalPoints, 13.0f);
+
+  // Nor has make a word to say: the template is an example to follow.
+  ExamTextCheck check(text);
+  ASSERT_TRUE(parseExamText(text, &check).Read);
+  check.finish();
+  for (const TextNote& note : check.notes())
+    ADD_FAILURE() << note.LineNumber << ": " << note.Message;
 }
 
 }  // namespace
