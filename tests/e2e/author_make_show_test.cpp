@@ -158,6 +158,7 @@ TEST_F(AuthorTool, UsageErrors) {
       {"make " + text + " --password x --expires 2020/01/01::00:00:00", 2},
       {"make " + text + " --password x --order random", 2},
       {"make " + text + " --password x --counter 256", 2},
+      {"make " + text + " --password x -o " + text, 2},  // would write over the text
       {"make " + path("Missing.txt") + " --password x", 1},
       {"make " + text + " --password x --key " + text + "x", 1},  // no such key file
       {"show " + text + " --password x", 1},                     // not an exam file
@@ -167,6 +168,7 @@ TEST_F(AuthorTool, UsageErrors) {
     SCOPED_TRACE(c.Arguments);
     EXPECT_EQ(author(c.Arguments).Status, c.Status);
   }
+  EXPECT_EQ(readFile(folder / "QuizExam.txt"), std::string(Header) + "QUESTIONS\n1. (2 pts) Two?\n");
   ToolRun help = author("make --help");
   EXPECT_EQ(help.Status, 0);
   EXPECT_NE(help.Out.find("usage: veritor-author make"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <strings.h>
 #include <string>
 #include <vector>
@@ -272,6 +273,12 @@ int authorMake(int argc, char** argv) {
                       counter.c_str());
   if (output.empty())
     output = defaultOutput(input);
+  // "-o" naming the text itself would put the enciphered exam in place of the only copy
+  // of the text, its notes and key.
+  std::error_code unknown;
+  if (output == input || std::filesystem::equivalent(input, output, unknown))
+    return usageError(Command, "-o '%s' is the exam text itself; name another file",
+                      output.c_str());
 
   std::string text;
   if (!readWholeFile(input, &text))
@@ -307,11 +314,13 @@ int authorMake(int argc, char** argv) {
   if (!setUpAuthorKey(keyFile))
     return refused(Command, "%sthe key could not be set up", "");
 
+  // The body is checked even after the header is refused: every mistake is named at once.
   bool headerWarned = false;
-  if (!checkHeader(header, &headerWarned))
+  bool headerTaken = checkHeader(header, &headerWarned);
+  CheckedText checked = checkExamText(input, text);
+  if (!headerTaken)
     return refused(Command, "%sthe header line was refused (see above); no exam file was "
                             "written", "");
-  CheckedText checked = checkExamText(input, text);
   if (checked.Refusals > 0)
     return refused(Command, "%sthe exam text was refused (see above); no exam file was written",
                    "");

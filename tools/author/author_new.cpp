@@ -19,9 +19,10 @@ const char* const NewUsageHead =
     "usage: veritor-author new EXAM.txt [header options]\n"
     "\n"
     "Writes a new exam text to edit: a header line, then one example of every kind of\n"
-    "line (a question with points, a continuation, multiple choice, an initial answer, a\n"
-    "pool, sub-questions, a block comment), each explained in a comment line. It makes\n"
-    "an exam as it stands: 'veritor-author make EXAM.txt --password PASSWORD'.\n"
+    "line (a question with points, a continuation, multiple choice, an initial answer,\n"
+    "answer key lines, a pool, sub-questions, a block comment), each explained in a\n"
+    "comment line. It makes an exam as it stands: 'veritor-author make EXAM.txt\n"
+    "--password PASSWORD'. Its comments and key stay in the text, out of the exam file.\n"
     "An existing file is never overwritten. docs/writing-exams.md is the full guide.\n"
     "\n"
     "options (each fills its field of the header; the rest keep the example's values):\n";
