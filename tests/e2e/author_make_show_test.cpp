@@ -221,6 +221,16 @@ TEST_F(AuthorTool, NewWritesATextThatMakesAnExam) {
   EXPECT_NE(made.Out.find(": 6 questions, 13.0 points,"), std::string::npos);
   EXPECT_EQ(made.Err, "");
 
+  EXPECT_EQ(written.Err, "");
+
+  // A name veritor would not list is named at once.
+  ToolRun unlisted = author("new " + path("midterm.txt"));
+  EXPECT_EQ(unlisted.Status, 0);
+  EXPECT_EQ(unlisted.Err,
+            "veritor-author new: note: make names the exam file after the text, and veritor "
+            "lists only exam files whose name contains \"Exam\"; rename 'midterm.txt' (as in "
+            "MidtermExam.txt) or give make -o NAMEExam.exm\n");
+
   write("Taken.txt", "mine");
   ToolRun again = author("new " + path("Taken.txt"));
   EXPECT_EQ(again.Status, 1);

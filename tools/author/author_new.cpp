@@ -10,6 +10,7 @@
 #include "author_arguments.h"
 #include "author_header.h"
 #include "author_new_text.h"
+#include "author_support.h"
 
 namespace {
 
@@ -77,5 +78,14 @@ int authorNew(int argc, char** argv) {
   printf("veritor-author new: wrote %s; edit it, then run\n"
          "  veritor-author make %s --password PASSWORD\n",
          output.c_str(), output.c_str());
+  // make names the exam file after the text, and veritor lists only names with "Exam"
+  // in them: better said now than after the exam file is handed out.
+  std::string name = output.substr(fileNameStart(output));
+  if (name.find("Exam") == std::string::npos)
+    fprintf(stderr,
+            "veritor-author new: note: make names the exam file after the text, and veritor "
+            "lists only exam files whose name contains \"Exam\"; rename '%s' (as in "
+            "MidtermExam.txt) or give make -o NAMEExam.exm\n",
+            name.c_str());
   return 0;
 }
