@@ -303,11 +303,6 @@ TEST_F(AuthorTool, RefusedHeaderIsExplainedWithTheWritersValues) {
     std::string Explained;
   };
   const Case cases[] = {
-      {";Fall 2021;  CS 1234:Intro: (001) ---> Exam 1:  TimeLimit: 60 minutes  ---  Version "
-       "1.07",
-       "  column 22: a blank follows the ':' after the course number (the character there is "
-       "passed unread, so the course name would lose its first letter)\n"
-       "  veritor would read the course name as \"ntro\", not \"Intro\"\n"},
       {";Spring 2027;  MA 200: Algebra: (002) -> Midterm 1:  TimeLimit: 60 minutes  ---  "
        "Version 1.07",
        "  column 38: \" ---> \" follows the section's ')': a blank, three dashes, '>' and a "

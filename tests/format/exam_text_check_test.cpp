@@ -6,10 +6,6 @@
 #include <vector>
 
 #include "author_new_text.h"
-#include "crypto/key_data.h"
-#include "crypto/sha256.h"
-#include "examfile/cipher.h"
-#include "examfile/exam_writer.h"
 #include "format/exam_text_parse.h"
 #include "format/question_store.h"
 #include "support/scripted_test.h"
@@ -140,30 +136,6 @@ TEST_F(ExamTextCheckTest, InstructorOnlyLinesNeverReachTheExamFile) {
   }
   // The rewritten QUESTIONS line keeps the count.
   EXPECT_NE(describeQuestionStore().find(" limit 4 "), std::string::npos);
-}
-
-// What make enciphers, deciphered again with the password as veritor does, is that body.
-TEST_F(ExamTextCheckTest, TheExamFileDeciphersToTheBodyWithoutTheInstructorsLines) {
-  setUpKeyData(0, nullptr);
-  ExamTextCheck check(Header + EveryKindOfLine);
-  ASSERT_TRUE(parseExamText(Header + EveryKindOfLine, &check).Read);
-  ExamFileOptions options;
-  options.Password = "pw";
-  std::string file = makeExamFileText(Header.substr(0, Header.size() - 1), check.studentBody(),
-                                      options);
-  std::string bytes;
-  for (size_t at = Header.size() + 1; at + 1 < file.size(); ++at) {
-    if (file[at] == '\n')
-      continue;
-    bytes += static_cast<char>(std::stoi(file.substr(at, 2), nullptr, 16));
-    ++at;
-  }
-  CipherState cipher;
-  sha256(cipher.Digest, "pw", 2);
-  deriveCipherState(&cipher);
-  applyKeyStream(&cipher, reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
-  EXPECT_EQ(bytes.substr(64), check.studentBody());
-  EXPECT_EQ(bytes.find("SECRET"), std::string::npos);
 }
 
 // Each mistake that veritor takes without a word, named at the text's own line: a
