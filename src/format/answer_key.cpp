@@ -137,7 +137,7 @@ void KeyCollector::lineTaken(const BodyLine& line) {
       item.LineNumber = line.Number;
       key_.Items.push_back(item);
       records_.push_back(question);
-      if (line.PointsText) {
+      if (question->Points != -1.0f) {
         current_ = static_cast<int>(key_.Items.size()) - 1;
         pointless_ = nullptr;
       } else {
@@ -157,9 +157,9 @@ void KeyCollector::lineTaken(const BodyLine& line) {
         provisional_ = false;
       }
       KeyedItem item;
-      item.Number = slotNumber(pointless_) + "." + subQuestionLetter(sub);
+      item.Number = slotNumber(line.Parent) + "." + subQuestionLetter(sub);
       item.Points = sub->Points;
-      item.Pool = pointless_->Pool;
+      item.Pool = line.Parent->Pool;
       item.LineNumber = line.Number;
       key_.Items.push_back(item);
       records_.push_back(sub);

@@ -264,6 +264,7 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       last = current;
       if (ParseWatch.Observer) {
         BodyLine sub = lineAs(BodyLineKind::SubQuestion, line, i, current);
+        sub.Parent = question;
         sub.QuestionNumber = number;
         sub.PointsText = line + open + 1;
         tell(sub);

@@ -45,8 +45,11 @@ struct BodyLine {
   size_t Begin = 0;
   size_t End = 0;
   const Question* Record = nullptr;
+  // SubQuestion: the question it belongs to.
+  const Question* Parent = nullptr;
   // Question and SubQuestion: the number written, and where its points begin (just
-  // after the '('), or none for a question without points.
+  // after the '('), or none when no '(' follows the number. The parser decides by the
+  // points read: a question whose points read as -1, "(-1)" included, has none of its own.
   int QuestionNumber = 0;
   const char* PointsText = nullptr;
   // BlockComment: the comment goes on after this line.

@@ -202,7 +202,8 @@ void ExamTextCheck::checkQuestion(const BodyLine& line, int number) {
   // "4.a. (3 pts)" after a question 4 with points: veritor takes it for a new question
   // without points, whose text begins with the letter.
   const char* dot = strchr(text, '.');
-  if (!line.PointsText && question_ && questionHasPoints_ &&
+  bool hasPoints = line.Record->Points != -1.0f;
+  if (!hasPoints && question_ && questionHasPoints_ &&
       line.QuestionNumber == questionNumber_ && dot) {
     const char* after = dot + 1;
     if (after[0] >= 'a' && after[0] <= 'z' && (after[1] == '.' || after[1] == ')'))
@@ -219,8 +220,8 @@ void ExamTextCheck::checkQuestion(const BodyLine& line, int number) {
   questionEnded_ = false;
   questionNumber_ = line.QuestionNumber;
   questionLine_ = number;
-  questionHasPoints_ = line.PointsText != nullptr;
-  if (questionHasPoints_)
+  questionHasPoints_ = hasPoints;
+  if (line.PointsText)
     checkPoints(line, number, "question");
   checkText(line, number);
   if (poolLine_ != 0)
@@ -238,6 +239,10 @@ void ExamTextCheck::checkPoints(const BodyLine& line, int number, const char* wh
     note(number, false,
          "the points " + written + " do not begin with a number, so veritor counts this " +
              what + " as worth 0 points");
+  else if (value == -1.0)
+    note(number, false,
+         "the points " + written + " read as -1, which veritor takes for a " + what +
+             " without points of its own");
   else if (!std::isfinite(value) || value < 0)
     note(number, false,
          "the points " + written + " are not a number of points from 0 up");

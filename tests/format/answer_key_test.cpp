@@ -101,7 +101,9 @@ const char* const KeyedExam =
     "/*\n"
     "= hidden\n"
     "*/\n"
-    "6. Worth nothing, asked all the same.\n";
+    "6. Worth nothing, asked all the same.\n"
+    "7. (-1 pts) Read as no points, so it takes sub-questions.\n"
+    "7.a. (2 pts) A.\n";
 
 // Every question and sub-question, numbered as the completed file numbers them, with its
 // points, choices, pool and key lines.
@@ -109,7 +111,7 @@ TEST_F(AnswerKeyTest, TheKeyOfAWholeText) {
   ExamKey key;
   std::string error;
   ASSERT_TRUE(readExamKey(KeyedExam, &key, &error)) << error;
-  ASSERT_EQ(key.Items.size(), 7u);
+  ASSERT_EQ(key.Items.size(), 8u);
   const KeyedItem* item = key.Items.data();
   EXPECT_EQ(item[0].Number, "1");
   EXPECT_EQ(item[0].Points, 2);
@@ -147,6 +149,7 @@ TEST_F(AnswerKeyTest, TheKeyOfAWholeText) {
   EXPECT_EQ(item[6].Number, "6");
   EXPECT_EQ(item[6].Points, 0);
   EXPECT_EQ(item[6].Pool, 0);
+  EXPECT_EQ(item[7].Number, "7.a");
 
   // Without its header line the text is the same exam, one line higher.
   std::string body = KeyedExam;

@@ -168,12 +168,16 @@ TEST_F(ExamTextCheckTest, MistakesAreNamedAtTheTextsOwnLines) {
       {"1. (2 pts) One.\n/* kept for next term\n2. (2 pts) Two.\n",
        "4: error: this block comment is never closed: no \"*/\" follows, so veritor hides "
        "every line after it\n"},
-      {"1. (two pts) One.\n2. Parts.\n   2.a. (a few) A.\n3. (-1 pts) Three.\n",
+      {"1. (two pts) One.\n2. Parts.\n   2.a. (a few) A.\n3. (-1 pts) Three.\n4. (-2) Four.\n",
        "3: warning: the points \"(two pts)\" do not begin with a number, so veritor counts "
        "this question as worth 0 points\n"
        "5: warning: the points \"(a few)\" do not begin with a number, so veritor counts this "
        "sub-question as worth 0 points\n"
-       "6: warning: the points \"(-1 pts)\" are not a number of points from 0 up\n"},
+       "6: warning: the points \"(-1 pts)\" read as -1, which veritor takes for a question "
+       "without points of its own\n"
+       "6: warning: question 3 has neither points nor sub-questions; veritor asks it all the "
+       "same and counts it as -1 point in the exam's total\n"
+       "7: warning: the points \"(-2)\" are not a number of points from 0 up\n"},
       {"{\n1. (2 pts) One.\n2. (5 pts) Two.\n3. Parts.\n   3.a. (2 pts) A.\n}\n{\n}\n",
        "5: warning: this question is worth 5 points and the first of its pool (line 4) 2: "
        "each student is asked one of them, and the exam's total counts 2\n"
