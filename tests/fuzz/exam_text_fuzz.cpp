@@ -1,5 +1,5 @@
-// Fuzz target over the exam text: the header line, the author's explanation of it, the
-// body parser, and make's check with the body it would encipher.
+// Fuzz target over the exam text: the header line, the author's explanation of it, and
+// the body parser.
 //
 // An input is an exam text as the loader sees it once deciphered: its first line goes to
 // parseExamHeader, the rest to parseQuestions as the body. Whatever the bytes, the
@@ -7,7 +7,6 @@
 // endProgram. The scripted backend turns every end of the program into a ProgramExit
 // (its script is empty, so any press-ENTER pause ends too), caught here so that the
 // fuzzer runs on.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,8 +14,6 @@
 
 #include "format/body_parser.h"
 #include "format/exam_header.h"
-#include "format/exam_text_check.h"
-#include "format/exam_text_parse.h"
 #include "format/header_layout.h"
 #include "format/question_store.h"
 #include "fuzz/fuzz_support.h"
@@ -58,28 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   runToEnd([] { parseQuestions(); });
   clearQuestionStore();
   State.Body = BodyText{};
-
-  // make's check watches its own parse of the whole text. The body it would encipher,
-  // without the lines veritor does not use, must fill the store exactly as the text does,
-  // whatever the text holds, unless make refuses the text for lines veritor would cut
-  // (a NUL, or a line longer than its buffer).
-  ExamTextCheck check(input);
-  ExamTextParse whole = parseExamText(input, &check);
-  size_t longest = 0;
-  for (size_t begin = 0; begin < input.size();) {
-    size_t end = input.find('\n', begin);
-    end = end == std::string::npos ? input.size() : end + 1;
-    longest = std::max(longest, end - begin);
-    begin = end;
-  }
-  if (whole.Read && longest < 4094 && input.find('\0') == std::string::npos) {
-    std::string store = describeQuestionStore();
-    ExamTextParse again = parseExamText(check.studentBody(), nullptr);
-    if (!again.Read || describeQuestionStore() != store)
-      __builtin_trap();
-  }
-  check.finish();
-  clearQuestionStore();
 
   setPlatform(nullptr);
   return 0;
