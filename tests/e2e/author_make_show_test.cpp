@@ -115,6 +115,21 @@ TEST_F(AuthorTool, MakeThenShowWithThePassword) {
             "\n\n\n\n   2.b. (1 pts) Two.\n");
   EXPECT_EQ(shown.Out.find("SECRET"), std::string::npos);
 
+  // A header veritor would refuse (changed in the file by hand): show says so, veritor's
+  // message on the error stream, and ends with status 1.
+  std::string broken = exam;
+  broken.replace(broken.find("TimeLimit"), 9, "Time-limit");
+  write("BrokenExam.exm", broken);
+  ToolRun refusedShow = author("show " + path("BrokenExam.exm") + " --password 'let me in'");
+  EXPECT_EQ(refusedShow.Status, 1);
+  EXPECT_NE(refusedShow.Out.find("Header:        ;Spring 2027;  MA 200: Algebra: (002) ---> "
+                                 "Quiz Exam:  Time-limit: 15 minutes  ---  Version 1.07\n"
+                                 "               (veritor refuses this header line: its "
+                                 "message is above)\nBlock version: 1.07\n"),
+            std::string::npos)
+      << refusedShow.Out;
+  EXPECT_NE(refusedShow.Err.find("TimeLimit not found - corrupted file"), std::string::npos);
+
   ToolRun wrong = author("show " + path("QuizExam.exm") + " --password 'let me out'");
   EXPECT_EQ(wrong.Status, 1);
   EXPECT_NE(wrong.Err.find("the password does not match"), std::string::npos);
@@ -168,6 +183,9 @@ TEST_F(AuthorTool, UsageErrors) {
     SCOPED_TRACE(c.Arguments);
     EXPECT_EQ(author(c.Arguments).Status, c.Status);
   }
+  EXPECT_EQ(author("make " + text + " --password x -o " + text).Err,
+            "veritor-author make: -o '" + text + "' is the exam text itself; name another "
+            "file\n(see 'veritor-author make --help')\n");
   EXPECT_EQ(readFile(folder / "QuizExam.txt"), std::string(Header) + "QUESTIONS\n1. (2 pts) Two?\n");
   ToolRun help = author("make --help");
   EXPECT_EQ(help.Status, 0);
@@ -358,6 +376,10 @@ TEST_F(AuthorTool, MistakesAreNamedWithTheTextsLineNumbers) {
   ToolRun warned = author("make " + path("SlipsExam.txt") + " --password pw");
   EXPECT_EQ(warned.Status, 0);
   EXPECT_EQ(warned.Err, slips);
+  EXPECT_EQ(warned.Out, "veritor-author make: wrote " + path("SlipsExam.exm") +
+                            ": 1 questions, 2.0 points, expires 9999/12/31::23:59:59\n"
+                            "veritor-author make: no answer key: 1 question or sub-question is "
+                            "left to mark by hand\n");
   std::filesystem::remove(folder / "SlipsExam.exm");
 
   ToolRun strict = author("make " + path("SlipsExam.txt") + " --password pw --strict");

@@ -194,10 +194,11 @@ TEST_F(ExamTextCheckTest, MistakesAreNamedAtTheTextsOwnLines) {
        "blank\n"
        "5: warning: column 5 holds a character outside ASCII, which students are shown as a "
        "blank\n"},
-      {"a) before any question\n&an answer\n1. Parts.\nb) too early\n   1.a. (1 pts) A.\n",
+      {"a) before any question\n&an answer\n\\more\n1. Parts.\nb) too early\n   1.a. (1 pts) A.\n",
        "3: warning: this choice follows no question, so veritor drops it\n"
        "4: warning: this answer line follows no question, so veritor drops it\n"
-       "6: warning: this choice comes before the first sub-question of question 1, so "
+       "5: warning: this continuation line follows no question, so veritor drops it\n"
+       "7: warning: this choice comes before the first sub-question of question 1, so "
        "veritor drops it: a question without points takes its choices and answers after a "
        "sub-question line\n"},
       {"4. (3 pts) Both parts.\n4.a. (1 pts) First.\n4.b. (2 pts) Second.\n",
@@ -209,6 +210,9 @@ TEST_F(ExamTextCheckTest, MistakesAreNamedAtTheTextsOwnLines) {
     SCOPED_TRACE(c.Body);
     EXPECT_EQ(notesOn(Header + "QUESTIONS\n" + c.Body), c.Notes);
   }
+  // A key letter that is none of the question's choices.
+  EXPECT_EQ(notesOn(Header + "QUESTIONS\n1. (1 pts) Which?\na) x\nb) y\n= B\n= c\n"),
+            "7: warning: the key 'c' is not one of the choices of question 1 (ab)\n");
   // The QUESTIONS line's own slips.
   EXPECT_EQ(notesOn(Header + "QUESTIONS12\n1. (1 pts) One.\n"),
             "2: warning: the character after \"QUESTIONS\" is passed unread, so veritor reads "
