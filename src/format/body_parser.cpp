@@ -21,6 +21,43 @@ constexpr size_t AnswerLineLimit = 4092;
 constexpr int MaxSubQuestionsPerQuestion = 63;
 constexpr int NoPoints = -1;
 
+// What the observer of the parse, if there is one, is told of the line just read.
+BodyLine lineAs(BodyLineKind kind, const char* line, int first, const Question* record) {
+  BodyLine taken;
+  taken.Kind = kind;
+  taken.Number = State.LineNumber;
+  taken.Text = line;
+  taken.First = first;
+  taken.Begin = ParseWatch.LineBegin;
+  taken.End = ParseWatch.LineEnd;
+  taken.Record = record;
+  return taken;
+}
+
+void tell(const BodyLine& line) {
+  if (ParseWatch.Observer)
+    ParseWatch.Observer->lineTaken(line);
+}
+
+void tell(BodyLineKind kind, const char* line, int first, const Question* record = nullptr) {
+  if (ParseWatch.Observer)
+    tell(lineAs(kind, line, first, record));
+}
+
+// A line the parser passes over: the answer key's lines begin with '='.
+void tellPassedOver(const char* line, int first) {
+  tell(line[first] == '=' ? BodyLineKind::Key : BodyLineKind::Ignored, line, first);
+}
+
+// A line that belongs to nothing: veritor warns on the console; an observer is told
+// instead, and words its own warning with the line's number.
+bool tellDropped(const char* line, int first) {
+  if (!ParseWatch.Observer)
+    return false;
+  tell(BodyLineKind::Dropped, line, first);
+  return true;
+}
+
 int firstSignificant(const char* line) {
   return static_cast<int>(skipBlanks(line, 0));
 }
@@ -43,15 +80,19 @@ bool inBlockComment(const char* line, int i, bool* open) {
   if (*open) {
     if (strstr(line + i, "*/"))
       *open = false;
-    return true;
-  }
-  if (line[i] == '/' && line[i + 1] == '*') {
+  } else if (line[i] == '/' && line[i + 1] == '*') {
     *open = true;
     if (strstr(line + skipBlanks(line, i + 2), "*/"))
       *open = false;
-    return true;
+  } else {
+    return false;
   }
-  return false;
+  if (ParseWatch.Observer) {
+    BodyLine comment = lineAs(BodyLineKind::BlockComment, line, i, nullptr);
+    comment.CommentRunsOn = *open;
+    tell(comment);
+  }
+  return true;
 }
 
 void handBack(char* callerLine, const char* line) {
@@ -109,6 +150,8 @@ struct BlockText {
 // nothing: it is passed over, with a warning that shows the line and its question.
 void warnWithoutSubQuestion(const char* found, int number, const char* line,
                             const Question* question) {
+  if (tellDropped(line, firstSignificant(line)))
+    return;
   consolePrintf(ConsoleStream::Err,
                 "Warning! - Q#%d - Found %s without a subquestion: Format "
                 "Q#.lowercase. (x pts)\n%s\n",
@@ -136,6 +179,7 @@ void parseChoiceBlock(Question* owner, const char* indent, char* callerLine, int
   unsigned char expected = static_cast<unsigned char>(callerLine[first] + 1);
   bool comment = false;
   char line[ExamLineCapacity];
+  tell(BodyLineKind::Choice, callerLine, first, owner);
 
   nextExamLine(line, sizeof line);
   while (line[0] != '\0') {
@@ -151,9 +195,11 @@ void parseChoiceBlock(Question* owner, const char* indent, char* callerLine, int
         appendChoiceBlock(owner, block.Text);
         block.clear();
       }
+      tell(BodyLineKind::Answer, line, i, owner);
       cutAnswerLine(line);
       addAnswer(owner, line + i, 0);
     } else if (line[i] == '\\') {
+      tell(BodyLineKind::Continuation, line, i, owner);
       line[i] = ' ';
       if (!block.add({indent, "  ", line + i}))
         choiceBlockTooLong(
@@ -171,6 +217,9 @@ void parseChoiceBlock(Question* owner, const char* indent, char* callerLine, int
         choiceBlockTooLong(
             "Error - Multiple Choice Answer is too long for the buffer. Line:%s\n\n", line);
       ++expected;
+      tell(BodyLineKind::Choice, line, i, owner);
+    } else {
+      tellPassedOver(line, i);
     }
     nextExamLine(line, sizeof line);
   }
@@ -213,7 +262,15 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       ++index;
       last->SubLink = current;
       last = current;
+      if (ParseWatch.Observer) {
+        BodyLine sub = lineAs(BodyLineKind::SubQuestion, line, i, current);
+        sub.Parent = question;
+        sub.QuestionNumber = number;
+        sub.PointsText = line + open + 1;
+        tell(sub);
+      }
     } else if (line[i] == '\\') {
+      tell(BodyLineKind::Continuation, line, i, current ? current : question);
       appendQuestionLine(current ? current : question, line + i);
     } else if (isChoiceLetter(line[i])) {
       if (!current) {
@@ -228,16 +285,34 @@ void parseSubQuestions(Question* question, int number, char* callerLine) {
       if (!current) {
         warnWithoutSubQuestion("(a)n (non)answer", number, line, question);
       } else {
+        tell(BodyLineKind::Answer, line, i, current);
         cutAnswerLine(line);
         addAnswer(current, line + i, 0);
       }
+    } else {
+      tellPassedOver(line, i);
     }
     nextExamLine(line, sizeof line);
   }
   callerLine[0] = '\0';
 }
 
-int parseQuestions() {
+namespace {
+
+// The observer is the parse's alone: it is let go however the parse ends, also when the
+// program's end unwinds out of it in the instructor's tool.
+class WatchedParse {
+ public:
+  explicit WatchedParse(BodyObserver* observer) { ParseWatch = BodyWatch{observer, 0, 0}; }
+  ~WatchedParse() { ParseWatch = BodyWatch{}; }
+  WatchedParse(const WatchedParse&) = delete;
+  WatchedParse& operator=(const WatchedParse&) = delete;
+};
+
+}  // namespace
+
+int parseQuestions(BodyObserver* observer) {
+  WatchedParse watch(observer);
   State.QuestionsParsed = 0;
   char line[ExamLineCapacity];
 
@@ -251,12 +326,14 @@ int parseQuestions() {
     }
     if (sameLetters(line, "QUESTIONS", 9))
       break;
+    tell(BodyLineKind::Preamble, line, 0);
   }
   // The character after the nine letters is passed unexamined.
   int count = 0;
   if (strlen(line) >= 10)
     count = textToInt(line + skipBlanks(line, 10));
   State.QuestionLimit = count == 0 ? 65535 : count;
+  tell(BodyLineKind::QuestionsLine, line, 0);
 
   Question* current = nullptr;
   int questionLines = 0;
@@ -273,11 +350,13 @@ int parseQuestions() {
       if (State.PoolMarks[State.PoolNumber] != 0)
         reportSyntaxError(line, "Cannot have nested pools of questions.\n\n");
       State.PoolMarks[State.PoolNumber] = State.PoolNumber;
+      tell(BodyLineKind::PoolOpen, line, i);
     } else if (line[i] == '}') {
       if (State.PoolMarks[State.PoolNumber] == 0)
         reportSyntaxError(line,
                           "No set of questions is active, found a close set indicator '}' "
                           "without an open '{'.\n\n");
+      tell(BodyLineKind::PoolClose, line, i);
       ++State.PoolNumber;  // after pool 255 no pool number is left
     } else if (isDigit1to9(line[i])) {
       ++questionLines;
@@ -310,32 +389,45 @@ int parseQuestions() {
       // The store stops the program at its slot limit, long before the count could wrap.
       current = newQuestion(static_cast<uint16_t>(questionLines > 0xFFFF ? 0xFFFF : questionLines),
                             line + text, points);
+      if (ParseWatch.Observer) {
+        BodyLine question = lineAs(BodyLineKind::Question, line, i, current);
+        question.QuestionNumber = number;
+        question.PointsText = line[at] == '(' ? line + at + 1 : nullptr;
+        tell(question);
+      }
       if (points == NoPoints) {
         parseSubQuestions(current, number, line);
         continue;
       }
     } else if (line[i] == '\\') {
-      if (current)
+      if (current) {
+        tell(BodyLineKind::Continuation, line, i, current);
         appendQuestionLine(current, line + i);
-      else
+      } else if (!tellDropped(line, i)) {
         consolePrintf(ConsoleStream::Err,
                       "Error - Found a continuation line without a question! line=%s\n\n",
                       line + i);
+      }
     } else if (isChoiceLetter(line[i])) {
       if (current) {
         parseChoiceBlock(current, " ", line, i);
         continue;
       }
-      consolePrintf(ConsoleStream::Err,
-                    "Error - Found multiple choices without a question! line=%s\n\n", line + i);
+      if (!tellDropped(line, i))
+        consolePrintf(ConsoleStream::Err,
+                      "Error - Found multiple choices without a question! line=%s\n\n",
+                      line + i);
     } else if (isAnswerMark(line[i])) {
       if (current) {
+        tell(BodyLineKind::Answer, line, i, current);
         cutAnswerLine(line);
         addAnswer(current, line + i, 0);
-      } else {
+      } else if (!tellDropped(line, i)) {
         consolePrintf(ConsoleStream::Err, "Error - Found an answer without a question! line=%s\n\n",
                       line + i);
       }
+    } else {
+      tellPassedOver(line, i);
     }
     nextExamLine(line, sizeof line);
   }

@@ -77,6 +77,24 @@ size_t findKeyword(const std::string& line, const char* keyword, size_t from) {
   return std::string::npos;
 }
 
+// "TimeLimit" in any letter case, or written as two words: where it begins, and its
+// length as written in *length.
+size_t findTimeLimit(const std::string& line, size_t* length) {
+  size_t found = findKeyword(line, "TimeLimit", 0);
+  *length = 9;
+  if (found != std::string::npos)
+    return found;
+  for (size_t time = findKeyword(line, "Time", 0); time != std::string::npos;
+       time = findKeyword(line, "Time", time + 1)) {
+    size_t limit = skipBlanks(line.c_str(), time + 4);
+    if (limit > time + 4 && startsWithNoCase(line.c_str() + limit, "Limit")) {
+      *length = limit + 5 - time;
+      return time;
+    }
+  }
+  return std::string::npos;
+}
+
 size_t skipBlanksIn(const std::string& line, size_t pos) {
   return skipBlanks(line.c_str(), pos);
 }
@@ -110,6 +128,7 @@ class HeaderWalk {
 
   const std::string& line_;
   size_t timeLimit_ = std::string::npos;  // where "TimeLimit" begins, in any letter case
+  size_t timeLimitLength_ = 9;            // and its length, "Time Limit" being 10
   HeaderDiagnosis diagnosis_;
 };
 
@@ -136,7 +155,7 @@ HeaderDiagnosis HeaderWalk::run() {
     fault(0, "the header line is empty: the exam text must begin with its header");
     return diagnosis_;
   }
-  timeLimit_ = findKeyword(line_, "TimeLimit", 0);
+  timeLimit_ = findTimeLimit(line_, &timeLimitLength_);
   if (timeLimit_ == std::string::npos &&
       findKeyword(line_, "Version", 0) == std::string::npos &&
       line_.find("--->") == std::string::npos) {
@@ -207,9 +226,11 @@ HeaderDiagnosis HeaderWalk::run() {
     fault(line_.size(), "no \"TimeLimit: MINUTES minutes\" follows the exam name");
     return diagnosis_;
   }
-  if (line_.compare(keyword, 9, "TimeLimit") != 0)
+  if (timeLimitLength_ != 9)
+    fault(keyword, "\"TimeLimit\" is one word, written with a capital T and a capital L");
+  else if (line_.compare(keyword, 9, "TimeLimit") != 0)
     fault(keyword, "\"TimeLimit\" is written with a capital T and a capital L");
-  walkTimeLimit(keyword + 9);
+  walkTimeLimit(keyword + timeLimitLength_);
   return diagnosis_;
 }
 
@@ -222,7 +243,15 @@ void HeaderWalk::walkTimeLimit(size_t pos) {
   while (isdigit(static_cast<unsigned char>(line[digits])))
     ++digits;
   std::string minutes = line_.substr(meant, digits - meant);
-  if (validMinutes(minutes))
+  // A fraction ("2.5") is part of the number as written; veritor reads the whole
+  // minutes before it.
+  if ((line[digits] == '.' || line[digits] == ',') &&
+      isdigit(static_cast<unsigned char>(line[digits + 1]))) {
+    for (++digits; isdigit(static_cast<unsigned char>(line[digits]));)
+      ++digits;
+  }
+  diagnosis_.WrittenMinutes = line_.substr(meant, digits - meant);
+  if (diagnosis_.WrittenMinutes == minutes && validMinutes(minutes))
     diagnosis_.Values.Minutes = minutes;
   else
     fault(meant, "the time limit is a whole number of minutes, from 1 to 3000");
@@ -294,4 +323,36 @@ std::string composeExamHeader(const HeaderFields& fields) {
 
 HeaderDiagnosis diagnoseExamHeader(const std::string& line) {
   return HeaderWalk(line).run();
+}
+
+std::vector<std::string> valuesReadOtherwise(const HeaderDiagnosis& diagnosis,
+                                             const ExamHeader& read) {
+  std::vector<std::string> differences;
+  const char* const fieldsRead[5] = {read.Semester, read.CourseNumber, read.CourseName,
+                                     read.Section, read.ExamName};
+  for (size_t k = 0; k < 5; ++k) {
+    const HeaderTextField& field = HeaderTextFields[k];
+    const std::string& meant = diagnosis.Values.*field.Value;
+    std::string got = trimmed(fieldsRead[k]);
+    if (meant != got)
+      differences.push_back(std::string("veritor would read the ") + field.Name + " as \"" +
+                            got + "\", not \"" + meant + "\"");
+  }
+  const std::string& minutes = diagnosis.WrittenMinutes;
+  if (!minutes.empty() && minutes != std::to_string(read.TimeLimit))
+    differences.push_back("veritor would read the time limit as " +
+                          std::to_string(read.TimeLimit) + " minutes, not " + minutes);
+  return differences;
+}
+
+bool looksLikeExamHeader(const std::string& line) {
+  size_t length = 0;
+  int marks = 0;
+  if (line.find("--->") != std::string::npos)
+    ++marks;
+  if (findTimeLimit(line, &length) != std::string::npos)
+    ++marks;
+  if (findKeyword(line, "Version", 0) != std::string::npos)
+    ++marks;
+  return marks >= 2;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "format/exam_header.h"
+#include "state/program_state.h"
 
 // The values an instructor gives for the header; Minutes is the time limit as written.
 struct HeaderFields {
@@ -58,6 +59,20 @@ struct HeaderDiagnosis {
   // The values the writer meant, as far as they can be made out: found by their closing
   // characters and keywords rather than by the parser's fixed widths.
   HeaderFields Values;
+  // The time limit as written, also when it is not a whole number of minutes ("2.5").
+  std::string WrittenMinutes;
 };
 
 HeaderDiagnosis diagnoseExamHeader(const std::string& line);
+
+// Where the parser took the line (into State.Header) otherwise than its writer meant,
+// one sentence a field: "veritor would read the exam name as "dterm 1", not "Midterm
+// 1"". Empty when every value the diagnosis made out is the one read. Blanks around a
+// value are not counted.
+std::vector<std::string> valuesReadOtherwise(const HeaderDiagnosis& diagnosis,
+                                             const ExamHeader& read);
+
+// Whether a line is laid out as a header, if not necessarily right: it has at least two
+// of "--->", "TimeLimit" (or "Time Limit") and "Version", in any letter case. A line of
+// notes at the top of a text rarely has two.
+bool looksLikeExamHeader(const std::string& line);

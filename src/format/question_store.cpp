@@ -320,3 +320,44 @@ const char* firstAnswer(const Question* record) {
     return "";
   return record->Answers;
 }
+
+namespace {
+
+void describeRecord(const Question& record, std::string* out) {
+  char numbers[160];
+  snprintf(numbers, sizeof numbers, "points %a flags %u pool %u subs %u answers %u\n",
+           static_cast<double>(record.Points), record.Flags, record.Pool, record.SubCount,
+           record.AnswerCount);
+  *out += numbers;
+  *out += "text ";
+  *out += record.Text ? record.Text : "(none)";
+  *out += "\nanswers ";
+  if (record.Answers)
+    out->append(record.Answers, record.AnswerLength);
+  *out += "\n";
+}
+
+}  // namespace
+
+std::string describeQuestionStore() {
+  char numbers[160];
+  snprintf(numbers, sizeof numbers, "parsed %u limit %d pool number %u slots %d subs %d\n",
+           State.QuestionsParsed, State.QuestionLimit, State.PoolNumber,
+           State.QuestionSlotsUsed, State.SubQuestionsUsed);
+  std::string out = numbers;
+  for (int pool = 0; pool < 256; ++pool)
+    if (State.PoolMarks[pool] != 0)
+      out += "pool mark " + std::to_string(pool) + "\n";
+  for (int32_t slot = 0; slot < State.QuestionSlotsUsed && slot < QuestionSlotCount; ++slot) {
+    const Question& question = State.QuestionSlots[slot];
+    if (!question.Text && !question.Answers)
+      continue;
+    out += "question " + std::to_string(slot) + "\n";
+    describeRecord(question, &out);
+    for (const Question* sub = question.SubLink; sub; sub = sub->SubLink) {
+      out += "sub\n";
+      describeRecord(*sub, &out);
+    }
+  }
+  return out;
+}

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "state/program_state.h"
 
@@ -36,4 +37,8 @@ void clearQuestionStore();
 
 // The first answer of a record ("" when none).
 const char* firstAnswer(const Question* record);
+
+// Everything a parse left in the store, as one text: two parses that fill the store
+// alike describe it alike, to the last bit of every number and byte of every text.
+std::string describeQuestionStore();
 

@@ -5,6 +5,8 @@
 #include "examfile/exam_loader.h"
 #include "format/body_parser.h"
 #include "format/exam_header.h"
+#include "format/exam_text_check.h"
+#include "format/exam_text_parse.h"
 #include "format/question_store.h"
 #include "support/scripted_test.h"
 
@@ -55,13 +57,20 @@ TEST_F(NewExamTextTest, ExampleParsesIntoTheStoreItsCommentsDescribe) {
     EXPECT_EQ(q[slot].Pool, slot == 4 || slot == 5 ? 1 : 0) << slot;
   EXPECT_EQ(q[6].Points, -1.0f);
   ASSERT_EQ(q[6].SubCount, 2);
-  EXPECT_STREQ(q[6].SubLink->Text, "What is 12 divided by 4?");
+  EXPECT_STREQ(q[6].SubLink->Text, "What is 12 divided by 5?");
   EXPECT_EQ(q[6].SubLink->SubLink->Points, 2.0f);
   EXPECT_EQ(q[7].Text, nullptr);
 
   countQuestionsAndPoints();
   EXPECT_EQ(State.QuestionCount, 6);  // one from the pool, two sub-questions
   EXPECT_EQ(State.TotalPoints, 13.0f);
+
+  // Nor has make a word to say: the template is an example to follow.
+  ExamTextCheck check(text);
+  ASSERT_TRUE(parseExamText(text, &check).Read);
+  check.finish();
+  for (const TextNote& note : check.notes())
+    ADD_FAILURE() << note.LineNumber << ": " << note.Message;
 }
 
 }  // namespace

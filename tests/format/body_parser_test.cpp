@@ -522,4 +522,62 @@ TEST_F(BodyParserTest, ReadTextLineSplitsAtCapacityNulAndLineFeed) {
   EXPECT_STREQ(buffer, "");
 }
 
+// What the parser tells an observer: every line the reader takes, once, in order, with
+// what it became and where it lies; a line that belongs to nothing is told, not printed.
+class LineLog : public BodyObserver {
+ public:
+  void lineTaken(const BodyLine& line) override {
+    static const char* const Names[] = {"skipped",  "preamble",  "questions", "comment",
+                                        "open",     "close",     "question",  "sub",
+                                        "continue", "choice",    "answer",    "dropped",
+                                        "key",      "ignored"};
+    Log += std::to_string(line.Number) + " " + Names[static_cast<int>(line.Kind)];
+    if (line.Record && (line.Record->Flags & FlagSubQuestion))
+      Log += " sub@" + std::to_string(line.Record - State.SubQuestionSlots);
+    else if (line.Record)
+      Log += " @" + std::to_string(line.Record - State.QuestionSlots);
+    Log += "\n";
+    Spans += line.Begin == End ? "" : "gap at " + std::to_string(line.Begin) + "\n";
+    End = line.End;
+  }
+  std::string Log, Spans;
+  size_t End = 0;
+};
+
+TEST_F(BodyParserTest, AnObserverIsToldOfEveryLineOnce) {
+  const std::string text =
+      "; comment\n"
+      "preamble\n"
+      "QUESTIONS\n"
+      "1. (2 pts) One?\n"
+      "\\more\n"
+      "a) x\n"
+      "Capital\n"
+      "= a\n"
+      "&a\n"
+      "\n"
+      "{\n"
+      "2. Parts.\n"
+      "b) dropped\n"
+      "   2.a. (1 pts) A.\n"
+      "   = 1\n"
+      "}\n"
+      "/* hidden\n"
+      "3. (1 pts) hidden\n"
+      "*/\n"
+      "3. (1 pts) Last.";
+  LineLog log;
+  setBody(text);
+  EXPECT_EQ(runProgram([&] { parseQuestions(&log); }), NoExit);
+  EXPECT_EQ(log.Log,
+            "1 skipped\n2 preamble\n3 questions\n4 question @1\n5 continue @1\n6 choice @1\n"
+            "7 ignored\n8 key\n9 answer @1\n10 skipped\n11 open\n12 question @2\n13 dropped\n"
+            "14 sub sub@0\n15 key\n16 close\n17 comment\n18 comment\n19 comment\n"
+            "20 question @3\n");
+  EXPECT_EQ(log.Spans, "");
+  EXPECT_EQ(log.End, text.size());
+  EXPECT_EQ(all(), "");  // the dropped choice is the observer's to report
+  EXPECT_EQ(ParseWatch.Observer, nullptr);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "format/header_layout.h"
 
 #include <string>
+#include <vector>
 
 #include "format/exam_header.h"
 #include "support/scripted_test.h"
@@ -69,6 +70,8 @@ TEST_F(HeaderLayoutTest, FieldsThatCannotMakeAHeaderAreNamedWithTheirLimit) {
   const Case cases[] = {
       {with(&HeaderFields::Semester, std::string(31, 's')), true,
        "--semester has 31 characters; the header holds at most 30"},
+      {with(&HeaderFields::CourseNumber, std::string(15, 'n')), true,
+       "--course-number has 15 characters; the header holds at most 14"},
       {with(&HeaderFields::CourseName, std::string(127, 'c')), false,
        "the course name has 127 characters; the header holds at most 126"},
       {with(&HeaderFields::Section, "0012345"), true,
@@ -185,6 +188,73 @@ TEST_F(HeaderLayoutTest, RefusedLinesAreNeverLeftUnexplained) {
     ASSERT_FALSE(diagnosis.Faults.empty());
     EXPECT_EQ(diagnosis.Faults.back().Problem, c.LastProblem);
   }
+}
+
+// Lines veritor reads, but with other values than written: each difference is named,
+// and would make make refuse the line. A departure that changes no value names none.
+TEST_F(HeaderLayoutTest, ValuesReadOtherwiseThanWrittenAreNamed) {
+  struct Case {
+    std::string Line;
+    std::vector<std::string> Differences;
+  };
+  const std::string tail = ":  TimeLimit: 30 minutes  ---  Version 1.07";
+  const Case cases[] = {
+      {";Fall 2026;  CS 101: Intro: (002) -> Midterm 1" + tail,
+       {"veritor would read the exam name as \"dterm 1\", not \"Midterm 1\""}},
+      {";Fall 2026;  CS 101: Intro: (002) ---> Midterm 1:  TimeLimit: 2.5 minutes  ---  "
+       "Version 1.07",
+       {"veritor would read the time limit as 2 minutes, not 2.5"}},
+      {";Fall 2026;  CS 101:Intro: (002) ---> Midterm 1" + tail,
+       {"veritor would read the course name as \"ntro\", not \"Intro\""}},
+      {"Fall 2026;  CS 101: Intro: (002) ---> Midterm 1" + tail,
+       {"veritor would read the semester as \"all 2026\", not \"Fall 2026\""}},
+      // The character after "TimeLimit" is passed unread: a '=' there changes nothing.
+      {";Fall 2026;  CS 101: Intro: (002) ---> Midterm 1:  TimeLimit= 30 minutes  ---  "
+       "Version 1.07",
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Line);
+    ASSERT_TRUE(accepted(c.Line));
+    std::string line = c.Line;
+    ASSERT_EQ(runProgram([&] { parseExamHeader(line.data()); }), NoExit);
+    HeaderDiagnosis diagnosis = diagnoseExamHeader(c.Line);
+    EXPECT_FALSE(diagnosis.Faults.empty());
+    EXPECT_EQ(valuesReadOtherwise(diagnosis, State.Header), c.Differences);
+  }
+  // "2.5" is not taken for a time limit the line could be mended with.
+  HeaderDiagnosis fraction = diagnoseExamHeader(cases[1].Line);
+  ASSERT_EQ(fraction.Faults.size(), 1u);
+  EXPECT_EQ(fraction.Faults[0].Column, 63u);
+  EXPECT_EQ(fraction.Faults[0].Problem,
+            "the time limit is a whole number of minutes, from 1 to 3000");
+  EXPECT_EQ(fraction.WrittenMinutes, "2.5");
+  EXPECT_EQ(fraction.Values.Minutes, "");
+}
+
+// "Time Limit" in two words is found where it stands, and the minutes after it are kept
+// for the mended line.
+TEST_F(HeaderLayoutTest, TimeLimitInTwoWordsIsPointedAt) {
+  const std::string line =
+      ";Fall 2026;  CS 101: Intro: (001) ---> Exam 1:  Time Limit: 30 minutes  ---  Version 1.07";
+  EXPECT_FALSE(accepted(line));
+  HeaderDiagnosis diagnosis = diagnoseExamHeader(line);
+  ASSERT_EQ(diagnosis.Faults.size(), 1u);
+  EXPECT_EQ(diagnosis.Faults[0].Column, 49u);
+  EXPECT_EQ(diagnosis.Faults[0].Problem,
+            "\"TimeLimit\" is one word, written with a capital T and a capital L");
+  EXPECT_EQ(composeExamHeader(diagnosis.Values),
+            ";Fall 2026;  CS 101: Intro: (001) ---> Exam 1:  TimeLimit: 30 minutes  ---  "
+            "Version 1.07");
+}
+
+TEST_F(HeaderLayoutTest, HeaderLinesAreToldFromNotes) {
+  EXPECT_TRUE(looksLikeExamHeader(ExampleHeader));
+  EXPECT_TRUE(looksLikeExamHeader(";F;C: N: (1) -> E:  Time Limit: 1 minutes  ---  version"));
+  EXPECT_TRUE(looksLikeExamHeader("Fall 2021 ---> Exam 1: TimeLimit: 90"));
+  EXPECT_FALSE(looksLikeExamHeader("Notes: version 2 of the quiz, for the evening section"));
+  EXPECT_FALSE(looksLikeExamHeader("QUESTIONS 10"));
+  EXPECT_FALSE(looksLikeExamHeader(""));
 }
 
 }  // namespace

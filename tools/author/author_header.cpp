@@ -31,10 +31,16 @@ void addHeaderOptions(HeaderOptions* header, std::vector<AuthorOption>* options)
 }
 
 void printHeaderDiagnosis(const char* command, const std::string& line,
-                          const HeaderDiagnosis& diagnosis, bool refused) {
-  fprintf(stderr, "veritor-author %s: %s\n", command,
-          refused ? "the header line does not have the layout veritor reads:"
-                  : "warning: veritor reads the header line, but not as it is meant:");
+                          const HeaderDiagnosis& diagnosis, HeaderVerdict verdict,
+                          const std::vector<std::string>& readOtherwise) {
+  const char* heading =
+      verdict == HeaderVerdict::RefusedByVeritor
+          ? "the header line does not have the layout veritor reads:"
+      : verdict == HeaderVerdict::ReadOtherwise
+          ? "the header line would make another exam than the one written:"
+          : "warning: the header line departs from the layout, though veritor reads its "
+            "values as written:";
+  fprintf(stderr, "veritor-author %s: %s\n", command, heading);
   std::string marks;
   for (const HeaderFault& fault : diagnosis.Faults) {
     fprintf(stderr, "  column %zu: %s\n", fault.Column, fault.Problem.c_str());
@@ -42,6 +48,8 @@ void printHeaderDiagnosis(const char* command, const std::string& line,
       marks.resize(fault.Column, ' ');
     marks[fault.Column - 1] = '^';
   }
+  for (const std::string& difference : readOtherwise)
+    fprintf(stderr, "  %s\n", difference.c_str());
   // Tabs would put the marks out of line with what they point at.
   std::string shown = line;
   for (char& c : shown)

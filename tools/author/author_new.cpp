@@ -10,6 +10,7 @@
 #include "author_arguments.h"
 #include "author_header.h"
 #include "author_new_text.h"
+#include "author_support.h"
 
 namespace {
 
@@ -19,9 +20,10 @@ const char* const NewUsageHead =
     "usage: veritor-author new EXAM.txt [header options]\n"
     "\n"
     "Writes a new exam text to edit: a header line, then one example of every kind of\n"
-    "line (a question with points, a continuation, multiple choice, an initial answer, a\n"
-    "pool, sub-questions, a block comment), each explained in a comment line. It makes\n"
-    "an exam as it stands: 'veritor-author make EXAM.txt --password PASSWORD'.\n"
+    "line (a question with points, a continuation, multiple choice, an initial answer,\n"
+    "answer key lines, a pool, sub-questions, a block comment), each explained in a\n"
+    "comment line. It makes an exam as it stands: 'veritor-author make EXAM.txt\n"
+    "--password PASSWORD'. Its comments and key stay in the text, out of the exam file.\n"
     "An existing file is never overwritten. docs/writing-exams.md is the full guide.\n"
     "\n"
     "options (each fills its field of the header; the rest keep the example's values):\n";
@@ -76,5 +78,14 @@ int authorNew(int argc, char** argv) {
   printf("veritor-author new: wrote %s; edit it, then run\n"
          "  veritor-author make %s --password PASSWORD\n",
          output.c_str(), output.c_str());
+  // make names the exam file after the text, and veritor lists only names with "Exam"
+  // in them: better said now than after the exam file is handed out.
+  std::string name = output.substr(fileNameStart(output));
+  if (name.find("Exam") == std::string::npos)
+    fprintf(stderr,
+            "veritor-author new: note: make names the exam file after the text, and veritor "
+            "lists only exam files whose name contains \"Exam\"; rename '%s' (as in "
+            "MidtermExam.txt) or give make -o NAMEExam.exm\n",
+            name.c_str());
   return 0;
 }

@@ -7,8 +7,9 @@ namespace {
 const char* const ExampleBody =
     R"(; This is an exam text. Edit it, then make the exam file that students take with
 ;     veritor-author make THIS-FILE --password PASSWORD
-; Lines that begin with ';' are comments: veritor skips them wherever they stand, and
-; students never see them. Every line before the QUESTIONS line is skipped as well.
+; Lines that begin with ';' are comments: veritor skips them wherever they stand. Every
+; line before the QUESTIONS line is a note of the same kind. make leaves all of them out
+; of the exam file (and block comments and the answer key too): students never see them.
 ;
 ; THE HEADER is the first line. Change its values, but keep every ';', ':', '(', ')',
 ; " ---> " and "  ---  " where it stands, one blank after the number of minutes, and
@@ -26,6 +27,13 @@ QUESTIONS
 ; A QUESTION: its number, a '.', its points in brackets, then its text. Students see
 ; the questions numbered in the order they are asked; this number only ties
 ; sub-questions to their question.
+;
+; THE ANSWER KEY: lines that begin with '=' after a question give its accepted answers,
+; which veritor-author report scores the students' answers by. "= TEXT" is an answer
+; (a '*' in it stands for any run of characters; letter case and extra blanks do not
+; count), "= NUMBER" or "= NUMBER +- TOLERANCE" a number, and "= 50% " before either
+; gives half the points. Several '=' lines are alternatives, the best one counting. A
+; question without any, like question 1, is marked by hand.
 1. (2 pts) What does a compiler do?
 ; A CONTINUATION: a line that begins with '\' adds a line to the text above it.
 \Answer in one or two sentences.
@@ -37,12 +45,15 @@ a) 21
 b) 27
 c) 29
 d) 33
+= c
 ;
 ; AN INITIAL ANSWER: a line that begins with '&' gives the question an answer before
 ; the student types one. The question is still asked: the student sees it as the
 ; prior answer, a template to type again as it stands or to replace.
 3. (3 pts) Correct the spelling in this sentence.
 &Teh quick brown fox jumpd over the lazy dog.
+= The quick brown fox jumped over the lazy dog.
+= 50% *quick brown fox jumped*
 ;
 ; A POOL: the questions between '{' and '}' are a pool, and each student is given one
 ; of them. Pools cannot be nested; an exam holds at most 255.
@@ -54,8 +65,10 @@ d) 33
 ; SUB-QUESTIONS: a question without points, then lines that repeat its number with a
 ; letter and a '.', each with points of its own. Each is asked and answered alone.
 6. Answer both parts about the number 12.
-   6.a. (1 pts) What is 12 divided by 4?
-   6.b. (2 pts) Name every divisor of 12.
+   6.a. (1 pts) What is 12 divided by 5?
+   = 2.4
+   6.b. (2 pts) What is the square root of 12, to two decimals?
+   = 3.46 +- 0.01
 ;
 ; A BLOCK COMMENT: a line that begins with slash and star hides every line down to the
 ; next star and slash, questions included; here it keeps question 7 out of the exam.
