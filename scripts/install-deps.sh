@@ -19,12 +19,14 @@ run_packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation
 )
 # Testing: GoogleTest, the fuzzer's clang and runtime, a virtual X server and xprop for
-# the window tests, Google Benchmark and xxd for the benchmarks.
+# the window tests, Google Benchmark and xxd for the benchmarks, and lintian, Debian's
+# package checker, for the package.
 test_packages=(
   libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
   xvfb x11-utils
   libbenchmark-dev xxd
+  lintian
 )
 # Windows: the MinGW-w64 cross compiler (its posix thread model, for std::thread), 32-bit
 # Wine to run the programs (the build runs veritor-author.exe to make the demo exam), zip,

@@ -62,7 +62,9 @@ display=""
 xvfb_pid=""
 for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Room for the question window at 150 % scaling (1440 x 960 and its frame), which
+    # the window check looks at with Wine's DPI set to 144.
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     display=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
