@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,45 @@ TEST_F(ExamLoaderTest, EveryFileIsOpenedThroughThePlatform) {
   const std::string exam = ExamName, result = ResultName;
   EXPECT_EQ(recorder.Opened, (std::vector<std::string>{exam + " rb", exam + " r+b",
                                                        result + " rb", result + " w+b"}));
+}
+
+// The lowered counter is on the disk before the exam is shown: a power cut during the
+// session must not leave the exam reading as never opened.
+class SyncRecorder : public ScriptedPlatform {
+ public:
+  FILE* openFile(const char* path, const char* mode) override {
+    FILE* file = ScriptedPlatform::openFile(path, mode);
+    Names[file] = std::filesystem::path(path).filename().string();
+    return file;
+  }
+  bool syncFile(FILE* stream) override {
+    bool synced = ScriptedPlatform::syncFile(stream);
+    Synced.push_back(Names[stream] + (g_session.Calls == 0 ? " before" : " during") +
+                     " the session, counter " + OnDisk().substr(counterOffset(), 2));
+    return synced;
+  }
+  std::map<FILE*, std::string> Names;
+  std::vector<std::string> Synced;
+  std::function<std::string()> OnDisk;
+};
+
+TEST_F(ExamLoaderTest, TheLoweredCounterIsSyncedBeforeTheSession) {
+  options.OpenCounter = 0x00;
+  writeExam(exam());
+  const std::string before = onDisk().substr(counterOffset(), 2);
+  SyncRecorder recorder;
+  recorder.OnDisk = [this] { return onDisk(); };
+  recorder.setUtc(Now);
+  setPlatform(&recorder);
+  recorder.typeLine("1");
+  recorder.typeLine("open sesame");
+  const int status = runProgram([] { loadExam(); });
+  setPlatform(&console);
+  ASSERT_EQ(status, NoExit) << recorder.allText();
+  const std::string after = onDisk().substr(counterOffset(), 2);
+  EXPECT_NE(after, before);
+  EXPECT_EQ(recorder.Synced,
+            (std::vector<std::string>{std::string(ExamName) + " before the session, counter " + after}));
 }
 
 TEST_F(ExamLoaderTest, EachLoadLowersTheCounterOnceMore) {
