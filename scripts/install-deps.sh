@@ -17,11 +17,13 @@ run_packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation
 )
 # Testing: GoogleTest, the fuzzer's clang and runtime, a virtual X server and xprop for
-# the window tests, Google Benchmark and xxd for the benchmarks.
+# the window tests, strace to watch the program put its records on the disk, Google
+# Benchmark and xxd for the benchmarks.
 test_packages=(
   libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
   xvfb x11-utils
+  strace
   libbenchmark-dev xxd
 )
 # Windows: the MinGW-w64 cross compiler (its posix thread model, for std::thread), 32-bit

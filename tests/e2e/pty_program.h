@@ -23,6 +23,10 @@ class PtyProgram {
   // Starts binary in dir on a 120 by 40 terminal with TERM=xterm and the given changes
   // to the environment.
   PtyProgram(const std::string& binary, const std::string& dir,
+             const std::vector<EnvSetting>& environment)
+      : PtyProgram(std::vector<std::string>{binary}, dir, environment) {}
+  // The same for a command: the binary and its arguments.
+  PtyProgram(const std::vector<std::string>& command, const std::string& dir,
              const std::vector<EnvSetting>& environment);
   ~PtyProgram();
   PtyProgram(const PtyProgram&) = delete;
