@@ -11,6 +11,7 @@
 #include "crypto/key_data.h"
 #include "examfile/exam_discovery.h"
 #include "examfile/exam_writer.h"
+#include "examfile/expiry_check.h"
 #include "format/question_store.h"
 #include "session/exam_session.h"
 #include "support/file_time_at.h"
@@ -297,6 +298,46 @@ TEST_F(ExamLoaderTest, RefusalsThatEndTheProgram) {
     EXPECT_NE(shown.find("\n\n" + c.Message + PressEnterBanner), std::string::npos)
         << shown;
     EXPECT_EQ(attributeOf(c.Message), 12);
+    EXPECT_EQ(onDisk(), before);
+    EXPECT_EQ(g_session.Calls, 0);
+    releaseExamFileList();
+  }
+}
+
+// The clock check finds four files written after the clock's present: the clock was set
+// back. An exam that is expired as well is refused as expired, and either way the file
+// stays as it was.
+TEST_F(ExamLoaderTest, ClockSetBackAndExpiredIsRefusedAsExpired) {
+  TempFolder recent;
+  for (int i = 1; i <= 4; ++i) {
+    const std::string name = "recent" + std::to_string(i);
+    recent.write(name, "x");
+    FileTimes times;
+    times.LastAccess = times.LastWrite = Now + i * Minute;
+    ASSERT_TRUE(platform().setFileTimes(recent.file(name).c_str(), times));
+  }
+  console.setUserFolder(1, recent.path());
+  const struct {
+    const char* Expiry;
+    const char* Message;
+    const char* NotShown;
+  } cases[] = {
+      {"2026/12/31::23:59:00", "System Clock Reset Detected - Contact Instructor.", "expired"},
+      {"2026/03/01::11:59:00", "\nThis exam/homework has expired.", "Clock Reset"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Expiry);
+    initExamState();  // starts the scan of the user's folders, as start-up does
+    snprintf(State.StartDirectory, sizeof State.StartDirectory, "%s", folder.path().c_str());
+    options.ExpiryDate = c.Expiry;
+    writeExam(exam());
+    const std::string before = onDisk();
+    console.takeText();
+    EXPECT_EQ(loadRefused("open sesame"), -1);
+    const std::string shown = console.takeText();
+    EXPECT_NE(shown.find("\n\n" + std::string(c.Message) + PressEnterBanner), std::string::npos)
+        << shown;
+    EXPECT_EQ(shown.find(c.NotShown), std::string::npos) << shown;
     EXPECT_EQ(onDisk(), before);
     EXPECT_EQ(g_session.Calls, 0);
     releaseExamFileList();
