@@ -146,6 +146,18 @@ void PtyProgram::killNow() {
   ended_ = true;
 }
 
+bool PtyProgram::waitForRawKeys(int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    struct termios now;
+    if (tcgetattr(master_, &now) == 0 && !(now.c_lflag & (ICANON | ECHO)))
+      return true;
+    if (std::chrono::steady_clock::now() > deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
 bool PtyProgram::modesRestored() const {
   struct termios after;
   if (tcgetattr(master_, &after) != 0)

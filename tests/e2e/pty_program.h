@@ -48,6 +48,11 @@ class PtyProgram {
   // Ends the program at once, as a power cut or a kill from outside would.
   void killNow();
 
+  // Waits until the program reads the terminal key by key (line mode and the terminal's
+  // own echo off), as it does mid-line; false after the time-out. Keys typed before that
+  // are echoed by the terminal itself, which a test must not take for the program's echo.
+  bool waitForRawKeys(int timeoutMs = 5000);
+
   // Whether the terminal's modes are as the program found them when it started.
   bool modesRestored() const;
 
