@@ -5,6 +5,8 @@
 #                          (what scripts/test.sh needs; the default)
 #   install-deps.sh windows  the Windows build and its tests under Wine
 #                          (what scripts/build-windows.sh and scripts/test-windows.sh need)
+#   install-deps.sh windows64  the 64-bit cross compiler and 64-bit Wine, which the Windows
+#                          suite uses instead on a machine that cannot run 32-bit programs
 #   install-deps.sh --packages NAME...   those packages (scripts/build-deb.sh names its own)
 set -euo pipefail
 
@@ -41,6 +43,13 @@ windows_packages=(
   cmake make g++
 )
 
+# The same suite on a machine whose kernel cannot run 32-bit programs: a 64-bit build of
+# the same sources under 64-bit Wine (scripts/test-windows.sh).
+windows64_packages=(
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  wine64
+)
+
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 install_options=()
@@ -56,7 +65,11 @@ case "$purpose" in
       $sudo dpkg --add-architecture i386
     fi
     ;;
-  *) echo "usage: $0 [run|test|windows|--packages NAME...]" >&2; exit 2 ;;
+  windows64)
+    packages=("${windows64_packages[@]}")
+    install_options=(--no-install-recommends)
+    ;;
+  *) echo "usage: $0 [run|test|windows|windows64|--packages NAME...]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -89,6 +89,26 @@ TEST_F(ConsoleTest, AskKeyChoiceWithoutKeysTakesEnterOrAPrintableCharacter) {
   EXPECT_EQ(all(), "");
 }
 
+// A key beyond ASCII (u-umlaut in UTF-8, two bytes; 0xFF, -1 if taken signed) is a
+// character like any other, never the end of input: no key of the list, so each byte draws
+// the complaint (each line feed after one is stale and swallowed); no number for a menu.
+TEST_F(ConsoleTest, LineInputJudgesNonAsciiBytesAsTheBytesTheyAre) {
+  console.typeLine("\xc3\xbc");
+  console.typeLine("\xff");
+  console.typeLine("y");
+  EXPECT_EQ(askYesNo(), 'y');
+  EXPECT_EQ(console.takeText(), std::string("OK? ") + Complaint + "OK? " + Complaint +
+                                    "OK? OK? " + Complaint + "OK? OK? ");
+  console.typeLine("\xff\xe9x");  // without keys, passed over like any unprintable byte
+  EXPECT_EQ(askAnyKey(), 'x');
+  console.typeLine("\xff");
+  console.typeLine("4\xe9");
+  EXPECT_EQ(readNumber("? ", 9), 4);
+  EXPECT_EQ(console.takeText(),
+            "? \nInvalid Input: No decimal number found - try again.\n\n? Warning - Non-numeric "
+            "input (E9), found, truncating, check your input carefully.\n\n");
+}
+
 TEST_F(ConsoleTest, ShowMessageAndWaitWritesTheMessageOrTheBannerOnTheErrorStream) {
   console.typeLine("");
   console.typeLine("");
@@ -278,6 +298,23 @@ TEST_F(ReadConsoleLineTest, FunctionKeysAndControlBytesDoNothing) {
   EXPECT_EQ(read(), 0);
   EXPECT_STREQ(buffer, "ab");
   EXPECT_EQ(console.echoed(), "ab");
+}
+
+// Every byte from 0x80 up but the extended-key prefix, in whatever code page the name was
+// typed (Latin-1, the console's own, UTF-8): ignored, never echoed, never the end.
+TEST_F(ReadConsoleLineTest, NonAsciiBytesAreIgnoredAndReadingGoesOn) {
+  std::string everyByte;
+  for (int c = 0x80; c <= 0xFF; ++c)
+    if (c != 0xE0)
+      everyByte += static_cast<char>(c);
+  const std::string names[] = {"M\xfcller", "M\x81ller", "M\xc3\xbc" "ller", everyByte + "Mller"};
+  for (const std::string& typed : names) {
+    console.typeLine(typed);
+    EXPECT_EQ(read(), 0);
+    EXPECT_STREQ(buffer, "Mller");
+  }
+  EXPECT_EQ(console.echoed(), "MllerMllerMllerMller");
+  EXPECT_TRUE(console.scriptDone());
 }
 
 TEST_F(ReadConsoleLineTest, ACapacityOfOneReturnsAtOnce) {

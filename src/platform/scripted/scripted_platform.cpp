@@ -30,8 +30,10 @@ void ScriptedPlatform::typeKeys(const std::string& keys, uint32_t thinkMs) {
 
 void ScriptedPlatform::pressKey(int prefix, int scanCode, uint32_t thinkMs) {
   std::lock_guard<std::mutex> hold(lock_);
-  input_.push_back({prefix, thinkMs});
-  input_.push_back({scanCode, 0});
+  // Bytes, as a console hands them out: a prefix given as a signed char is still 0xE0,
+  // never a negative value that reads as the end of input.
+  input_.push_back({prefix & 0xFF, thinkMs});
+  input_.push_back({scanCode & 0xFF, 0});
 }
 
 bool ScriptedPlatform::scriptDone() const {

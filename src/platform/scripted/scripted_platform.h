@@ -30,7 +30,8 @@ class ScriptedPlatform : public ForwardingPlatform {
   // A line typed after thinkMs milliseconds: its characters and a line feed. It can be
   // read as line input or as raw keys.
   void typeLine(const std::string& line, uint32_t thinkMs = 1000);
-  // Characters typed after thinkMs, without a line feed.
+  // Characters typed after thinkMs, without a line feed. Each is handed out as its byte,
+  // 0 to 255, whatever its sign as a char.
   void typeKeys(const std::string& keys, uint32_t thinkMs = 1000);
   // An extended key: the prefix (0xE0 or 0x00) and its scan code.
   void pressKey(int prefix, int scanCode, uint32_t thinkMs = 1000);

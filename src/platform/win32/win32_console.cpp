@@ -1,8 +1,23 @@
-// Console side of the Win32 backend: attributes on the console handles, raw keys from the
-// run-time library's console-character read, and the guard against closing the console
-// and interrupting the program. When standard input is not a console (a pipe or a file,
-// as in tests and redirected runs) keys and lines come from the one byte stream, as on
-// Linux, and end of input is the same orderly end.
+// Console side of the Win32 backend: attributes on the console handles, lines from the
+// console's own line read, raw keys from its input records, and the guard against closing
+// the console and interrupting the program. When standard input is not a console (a pipe
+// or a file, as in tests and redirected runs) keys and lines come from the one byte
+// stream, as on Linux, and end of input is the same orderly end.
+//
+// The console's input mode. The program reads lines in the console's line mode (line
+// input, echo, processed input: the console echoes and edits the line) and keys in that
+// same mode: ReadConsoleInputW takes the console's input records as they stand in any
+// mode, so the raw key read never switches the mode for its wait. The run-time library's
+// _getch does: it sets the mode to 0 for its wait and puts the old one back afterwards,
+// on Windows as under Wine, and a guard that read the mode during that wait and wrote it
+// back afterwards left the console without line input, echo or processed input for good
+// (no menu choice could be typed, the program could not be left). So the guard never
+// writes back a mode it read: it writes the mode composed once, at start, from the one
+// found (QuickEdit off, insert mode on), and only when the mode is not that one. The
+// only writers of the mode are the guard and the way out, under one lock; nothing in the
+// program switches the mode for a wait, and a mode switched by anyone else stands at
+// most until the guard's next round. That holds on Windows as under Wine: it rests on
+// what the program calls, not on how a console host orders its requests.
 #include <windows.h>
 #include <conio.h>
 #include <io.h>
@@ -10,8 +25,10 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <deque>
 #include <mutex>
 
+#include "platform/console_keys.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -23,10 +40,27 @@ bool g_stdinIsConsole = false;
 bool g_stdinIsPipe = false;
 bool g_stdoutIsConsole = false;
 std::atomic<bool> g_guardStarted{false};
-// The console's input mode as the program found it, put back on the way out.
-// Atomics: the guard thread may be the first to look, the main thread ends the program.
-std::atomic<DWORD> g_foundInputMode{0};
-std::atomic<bool> g_haveFoundInputMode{false};
+
+// The console's input mode, written only under this lock: by the guard thread and by the
+// way out, never by a read.
+std::mutex g_modeLock;
+bool g_haveInputModes = false;
+// The mode as the program found it, put back on the way out.
+DWORD g_foundInputMode = 0;
+// The mode the program reads in, composed from the one found.
+DWORD g_programInputMode = 0;
+// Set on the way out: the guard leaves the mode found in place.
+bool g_leaving = false;
+
+// The mode the program reads lines and keys in: the console's line mode, with its
+// editing keys in insert mode, and no QuickEdit (mouse selection and copying of the
+// console's text). The rest of the mode found stays as the student's console has it,
+// except keys as escape sequences, which the raw key read does not decode.
+DWORD programInputMode(DWORD found) {
+  DWORD mode = found | ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT |
+               ENABLE_INSERT_MODE | ENABLE_EXTENDED_FLAGS;
+  return mode & ~static_cast<DWORD>(ENABLE_QUICK_EDIT_MODE | ENABLE_VIRTUAL_TERMINAL_INPUT);
+}
 
 // Ctrl+C and Ctrl+Break do nothing. (Closing the console or logging off cannot be refused:
 // Windows ends the process a moment later whatever a handler answers.)
@@ -79,18 +113,21 @@ bool fillInput(int timeoutMs) {
     return false;
   for (;;) {
     DWORD got = 0;
-    BOOL read = ReadFile(g_in, g_input, sizeof g_input, &got, nullptr);
     if (g_stdinIsConsole) {
-      // The console's line read comes back empty when Ctrl+C or Ctrl+Break is pressed in
-      // the middle of it: that is not the end of input. The console's end of input is its
-      // end-of-file key, Ctrl+Z, at the start of a line.
+      // The console's own line read hands over every byte of the line as typed: a line
+      // that begins with Ctrl+Z or Ctrl+D is bytes like any other, not the end of input
+      // that a file read on a console makes of it, so that no key ends the program. The
+      // read comes back empty when Ctrl+C or Ctrl+Break is pressed in the middle of the
+      // line; the line is then read anew. Only a console that can no longer be read at
+      // all (it is gone) ends the input.
+      BOOL read = ReadConsoleA(g_in, g_input, sizeof g_input, &got, nullptr);
       if ((read && got == 0) || (!read && GetLastError() == ERROR_OPERATION_ABORTED))
         continue;
-      if (!read || g_input[0] == 0x1A) {
+      if (!read) {
         g_inputEnded = true;
         return false;
       }
-    } else if (!read || got == 0) {
+    } else if (!ReadFile(g_in, g_input, sizeof g_input, &got, nullptr) || got == 0) {
       g_inputEnded = true;
       return false;
     }
@@ -117,6 +154,54 @@ int lineEndAsOne(int c) {
   if (next >= 0)
     --g_inputPos;
   return c;
+}
+
+// Bytes of keys already taken from the console and not yet handed out: the scan code that
+// follows a prefix, and the further presses of a key held down that the console reports
+// in one record.
+std::deque<unsigned char> g_keyBytes;
+
+// The character of a key as its byte in the console's input code page, as the console's
+// line read gives it: 0 for none, -1 when the code page has no single byte for it (never
+// a stand-in such as '?', or a near letter, that the student did not type).
+int codePageByte(WCHAR character) {
+  if (character < 0x80)
+    return character;
+  char bytes[8];
+  BOOL usedDefault = FALSE;
+  int length = WideCharToMultiByte(GetConsoleCP(), WC_NO_BEST_FIT_CHARS, &character, 1, bytes,
+                                   sizeof bytes, nullptr, &usedDefault);
+  if (length != 1 || usedDefault)
+    return -1;
+  return static_cast<unsigned char>(bytes[0]);
+}
+
+// The next key from the console's input records, as the bytes the console primitives
+// read; -1 when the console can no longer be read. Records of other kinds (mouse, focus,
+// size) and keys that type nothing are passed over.
+int nextConsoleKey() {
+  while (g_keyBytes.empty()) {
+    INPUT_RECORD record;
+    DWORD got = 0;
+    if (!ReadConsoleInputW(g_in, &record, 1, &got))
+      return -1;
+    if (got != 1 || record.EventType != KEY_EVENT)
+      continue;
+    const KEY_EVENT_RECORD& event = record.Event.KeyEvent;
+    ConsoleKeyRecord key;
+    key.KeyDown = event.bKeyDown;
+    key.VirtualKey = event.wVirtualKeyCode;
+    key.AltHeld = (event.dwControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
+    key.Character = codePageByte(event.uChar.UnicodeChar);
+    unsigned char bytes[2];
+    int count = consoleKeyBytes(key, bytes);
+    int presses = event.wRepeatCount > 1 ? event.wRepeatCount : 1;
+    for (int press = 0; press < presses; ++press)
+      g_keyBytes.insert(g_keyBytes.end(), bytes, bytes + count);
+  }
+  int key = g_keyBytes.front();
+  g_keyBytes.pop_front();
+  return key;
 }
 
 void writeAll(int fd, const char* text, size_t length) {
@@ -161,13 +246,24 @@ int Win32Platform::readLineChar() {
 int Win32Platform::readKey() {
   std::lock_guard<std::mutex> lock(g_inputLock);
   if (g_stdinIsConsole) {
-    // What is left of a line already read comes first; then the keyboard itself, with
-    // 0xE0 or 0x00 before the scan code of an extended key, as the console gives them.
-    if (g_inputPos < g_inputLen)
-      return lineEndAsOne(g_input[g_inputPos++]);
-    return _getch();
+    // What is left of a line already read comes first, as the bytes typed: a line holds
+    // characters, never the prefix of an extended key. Then the keyboard itself, with
+    // 0xE0 or 0x00 before the scan code of an extended key.
+    while (g_inputPos < g_inputLen) {
+      int c = lineEndAsOne(g_input[g_inputPos++]);
+      if (c != 0xE0 && c != 0x00)
+        return c;
+    }
+    return nextConsoleKey();
   }
   return lineEndAsOne(nextByte(-1));
+}
+
+void Win32Platform::endKeyInput() {
+  // The further presses of a key held down past the end of the line (ENTER above all)
+  // would answer the prompts that follow before they are seen.
+  std::lock_guard<std::mutex> lock(g_inputLock);
+  g_keyBytes.clear();
 }
 
 void Win32Platform::echoKey(int key) {
@@ -240,27 +336,38 @@ void Win32Platform::guardConsole() {
       EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     SetConsoleCtrlHandler(nullptr, TRUE);
     SetConsoleCtrlHandler(ignoreBreakKeys, TRUE);
+  }
+  // The program's mode, every round: the student may turn QuickEdit back on in the
+  // console's properties to select and copy text. Composed from the mode found by the
+  // first round (run before anything is read), never from the mode read now: see the
+  // top of this file.
+  std::lock_guard<std::mutex> hold(g_modeLock);
+  if (!g_stdinIsConsole || g_leaving)
+    return;
+  if (!g_haveInputModes) {
     DWORD found;
-    if (g_stdinIsConsole && GetConsoleMode(g_in, &found)) {
-      g_foundInputMode.store(found);
-      g_haveFoundInputMode.store(true);
-    }
+    if (!GetConsoleMode(g_in, &found))
+      return;
+    g_foundInputMode = found;
+    g_programInputMode = programInputMode(found);
+    g_haveInputModes = true;
   }
-  // QuickEdit off and insert mode on, every time: the student may turn QuickEdit back on
-  // in the console's properties to select and copy text.
-  DWORD mode;
-  if (g_stdinIsConsole && GetConsoleMode(g_in, &mode)) {
-    mode &= ~static_cast<DWORD>(ENABLE_QUICK_EDIT_MODE);
-    mode |= ENABLE_INSERT_MODE | ENABLE_EXTENDED_FLAGS;
-    SetConsoleMode(g_in, mode);
-  }
+  DWORD now;
+  if (GetConsoleMode(g_in, &now) && now == g_programInputMode)
+    return;
+  SetConsoleMode(g_in, g_programInputMode);
 }
 
 void Win32Platform::exitProcess(int status) {
   fflush(nullptr);
-  // QuickEdit as the student had it in the console the program was started from.
-  if (g_haveFoundInputMode.load())
-    SetConsoleMode(g_in, g_foundInputMode.load());
+  {
+    // QuickEdit as the student had it in the console the program was started from, and
+    // no round of the guard after it.
+    std::lock_guard<std::mutex> hold(g_modeLock);
+    g_leaving = true;
+    if (g_haveInputModes)
+      SetConsoleMode(g_in, g_foundInputMode);
+  }
   exit(status);
 }
 

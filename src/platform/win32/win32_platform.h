@@ -12,6 +12,7 @@ class Win32Platform : public Platform {
   int readLineChar() override;
   int readKey() override;
   void echoKey(int key) override;
+  void endKeyInput() override;
   void clearScreen() override;
   void setTitle(const char* title) override;
   void setConsoleBufferSize(int columns, int rows) override;

@@ -56,7 +56,9 @@ TEST(PosixTerminal, NoEchoOnlyWhileALineIsReadKeyByKey) {
 
   std::string seen;
   EXPECT_TRUE(readUntil(master, "Name: ", &seen)) << seen;
-  const char keys[] = "abc\r";
+  // Bytes beyond ASCII (UTF-8 u-umlaut; 0xFF, -1 if taken signed, the end of input) are
+  // keys that type nothing in the line.
+  const char keys[] = "a\xc3\xbc" "b\xff" "c\r";
   EXPECT_EQ(write(master, keys, sizeof keys - 1), ssize_t(sizeof keys - 1));
   // Drains what the child echoes, so that it never waits on a full terminal.
   readUntil(master, "never written", &seen);
