@@ -31,14 +31,14 @@ test_packages=(
 # Windows: the MinGW-w64 cross compiler (its posix thread model, for std::thread), 32-bit
 # Wine to run the programs (the build runs veritor-author.exe to make the demo exam), zip,
 # and for the tests Xvfb, tmux (a terminal for the console check), Debian's GoogleTest
-# sources, built with the cross compiler, and the X and image tools that look at the
-# question window on the display. Their recommendations (hundreds of megabytes for Wine)
-# are not needed.
+# sources, built with the cross compiler, the X and image tools that look at the
+# question window on the display, and strace to watch the program sync its file. Their
+# recommendations (hundreds of megabytes for Wine) are not needed.
 windows_packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386
   zip unzip
-  xvfb xauth tmux x11-utils imagemagick
+  xvfb xauth tmux x11-utils imagemagick strace
   googletest
   cmake make g++
 )
