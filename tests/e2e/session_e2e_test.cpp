@@ -433,8 +433,9 @@ TEST(SessionEndToEnd, EachConfirmedAnswerIsOnTheDiskBeforeTheNextPrompt) {
         EXPECT_EQ(unsynced, 0u) << "a prompt is written before the records before it are on the "
                                    "disk: " << call.Text;
         EXPECT_FALSE(examUnsynced) << "the lowered counter is not on the disk at: " << call.Text;
-        if (call.Text.find("Answer?") != std::string::npos)
+        if (call.Text.find("Answer?") != std::string::npos) {
           EXPECT_TRUE(folderSynced) << "the file's name is not on the disk at the first question";
+        }
         confirming = call.Text.find("Enter 'Y' or 'y' if correct.") != std::string::npos;
         break;
       case TracedCall::Other:
