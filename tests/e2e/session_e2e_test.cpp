@@ -338,14 +338,15 @@ struct TracedCall {
 // "1234 write(5</tmp/x/a.xmc>, "ABC", 3) = 3": what the call did to which file.
 TracedCall parseTracedCall(const std::string& line, const std::string& folder) {
   TracedCall call;
-  size_t name = line.find(' ');
+  // The process number is padded to a width strace chooses.
+  size_t name = line.find_first_not_of(' ', line.find(' '));
   size_t open = line.find("(", name);
   size_t pathStart = line.find('<', open);
   size_t pathEnd = line.find('>', pathStart);
   if (name == std::string::npos || open == std::string::npos || pathStart == std::string::npos ||
-      pathEnd == std::string::npos || line.compare(name + 1, 5, "<... ") == 0)
+      pathEnd == std::string::npos || line.compare(name, 5, "<... ") == 0)
     return call;
-  const std::string syscall = line.substr(name + 1, open - name - 1);
+  const std::string syscall = line.substr(name, open - name);
   const std::string path = line.substr(pathStart + 1, pathEnd - pathStart - 1);
   const bool sync = syscall == "fdatasync" || syscall == "fsync";
   const bool result = path.size() > 4 && path.compare(path.size() - 4, 4, ".xmc") == 0;
