@@ -3,9 +3,10 @@
 // shown and asked. A power cut keeps what the last sync put on the disk and any part of
 // what was written after it, cut anywhere, inside a record too; until its folder is
 // synced the file may be gone altogether. Every such file must read as whole or as cut
-// short, agree with the whole file as far as it goes, and hold every record the program
-// had written before it last showed or asked the student anything: the questions the
-// student saw and the answers the student saw confirmed.
+// short, agree with the whole file as far as it goes, and hold every answer attempt the
+// program had written before it last showed or asked the student anything (the answers
+// the student saw confirmed). And while the program waits for the student, nothing it
+// wrote may be off the disk: the questions the student sees are there too.
 #include <stdio.h>
 
 #include <map>
