@@ -7,7 +7,8 @@
 #
 #   scripts/test-windows.sh [LINUX_BUILD]     (default build: where the Linux programs are)
 #
-# Then veritor.exe on a console (Wine's, on a tmux terminal): keys, colours, Ctrl+C.
+# Then veritor.exe on a console (Wine's, on a tmux terminal): keys, colours, Ctrl+C; and
+# a session under strace, for the syncs that put each record on the disk.
 #
 # Prints its counts like the Linux suite: ctest's summary for the unit tests, and a last
 # line "N passed, N failed" over everything it ran.
@@ -133,6 +134,9 @@ run_checks console tests/windows/console_e2e.sh
 
 echo "== The question window of veritor.exe on Wine's display"
 run_checks window tests/windows/window_check.sh
+
+echo "== veritor.exe under strace: each record on the disk before the next prompt"
+run_checks sync tests/windows/sync_trace.sh
 
 echo "== Windows suite: $(( $(date +%s) - started )) s under Wine ($arch programs)"
 echo "windows: $passed passed, $failed failed"
