@@ -100,7 +100,8 @@ TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
   std::string dir = folder.file("class/");
   EXPECT_EQ(t.substr(0, t.find('\n')).substr(0, 6), "file  ");
   for (const char* column : {"student", "identifier", "exam", "start", "finish", "time used",
-                             "late/left", "answered", "skips", "ended", "exam count", "verdict", "note"})
+                             "late/left", "closed after", "answered", "skips", "ended",
+                             "exam count", "verdict", "note"})
     EXPECT_NE(t.substr(0, t.find('\n')).find(column), std::string::npos) << column;
 
   struct Expected {
@@ -108,13 +109,18 @@ TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
     std::vector<std::string> Cells;
   };
   for (const Expected& e : std::vector<Expected>{
-           {"charles.xmc", {"Babbage, Charles", "cab001", "CS 1234 Exam 1", "1:01:42", "late 1:42",
-                            "1 of 1", "  time  ", "genuine and whole", "same identifier as cut.xmc"}},
-           {"cut.xmc", {"1:01:40+", "cut short  ", "cut short: the file ends in the session records"}},
+           {"charles.xmc", {"Babbage, Charles", "cab001", "CS 1234 (001) Exam 1", "1:01:40",
+                            "late 1:40", "1 of 1", "  time  ", "whole, for this student and password",
+                            "same identifier as cut.xmc"}},
+           // Charles's file cut where the time ran out: his one answer is there.
+           {"cut.xmc", {"1:01:40 ", "late 1:40", "after last answer",
+                        "closing part missing: the file ends after an answer to the one question "
+                        "it presented"}},
            {"grace.xmc", {"Hopper, <b>Grace</b>", "2 of 3", "#done",
                           "not made with this password or not for this identifier"}},
-           {"ada.xmc", {"Lovelace, Ada", "2026/03/02 13:00:00", "left 58:55", "genuine and whole",
-                        "same identifier as ada-again.xmc, damaged.xmc"}},
+           {"ada.xmc", {"Lovelace, Ada", "2026/03/02 13:00:00", "1:04", "left 58:56", "0:01",
+                        "whole, for this student and password",
+                        "same identifier as 2 other files: ada-again.xmc, damaged.xmc"}},
            {"damaged.xmc", {"damaged: a byte 0x47 that is not a hexadecimal digit stands in a run "
                             "(byte 1060, in the answer summary)"}},
            {"folder.xmc", {"cannot be read: a folder, not a file"}}}) {
@@ -134,7 +140,7 @@ TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
     EXPECT_EQ(folder.read("class/" + names[i]), before[i]) << names[i];
   EXPECT_EQ(std::filesystem::last_write_time(folder.file("class/ada.xmc")), timeBefore);
 
-  // A genuine file alone ends with status 0.
+  // A whole file alone ends with status 0.
   EXPECT_EQ(report("--password secret " + folder.file("class/ada.xmc")).Status, 0);
 }
 
@@ -147,15 +153,22 @@ TEST_F(ReportTest, CsvAnswersSheetAndPageKeepWhatStudentsTypedInert) {
   std::string dir = folder.file("class/");
 
   std::string table = folder.read("t.csv");
+  // Times as h:mm:ss, which a spreadsheet reads as a duration, and as seconds.
   EXPECT_EQ(table.substr(0, table.find("\r\n")),
-            "file,student,identifier,exam,start,finish,time used,late/left,answered,skips,ended,"
-            "exam count,verdict,note");
-  EXPECT_NE(table.find("\r\n" + dir + "ada.xmc,\"Lovelace, Ada\",abc123,CS 1234 Exam 1,"
-                       "2026/03/02 13:00:00,2026/03/02 13:01:06,1:05,left 58:55,2 of 3,0,#done,1,"
-                       "genuine and whole,\"same identifier as ada-again.xmc, damaged.xmc\"\r\n"),
+            "file,student,identifier,exam,start,finish,time used,time used (s),late/left,late (s),"
+            "closed after,closed after (s),answered,skips,ended,exam count,verdict,note");
+  EXPECT_NE(table.find("\r\n" + dir + "ada.xmc,\"Lovelace, Ada\",abc123,CS 1234 (001) Exam 1,"
+                       "2026/03/02 13:00:00,2026/03/02 13:01:06,0:01:04,64,left 0:58:56,-3536,"
+                       "0:00:01,1,2 of 3,0,#done,1,\"whole, for this student and password\","
+                       "\"same identifier as 2 other files: ada-again.xmc, damaged.xmc\"\r\n"),
             std::string::npos)
       << table;
-  EXPECT_NE(table.find("\r\n" + dir + "folder.xmc,,,,,,,,,,,,\"cannot be read: a folder, not a file\",\r\n"),
+  EXPECT_NE(table.find("\r\n" + dir + "charles.xmc,\"Babbage, Charles\",cab001,CS 1234 (001) Exam 1,"
+                       "2026/03/02 13:00:00,2026/03/02 14:02:50,1:01:40,3700,late 0:01:40,100,"
+                       "0:00:02,2,1 of 1,0,time,1,"),
+            std::string::npos)
+      << table;
+  EXPECT_NE(table.find("\r\n" + dir + "folder.xmc,,,,,,,,,,,,,,,,\"cannot be read: a folder, not a file\",\r\n"),
             std::string::npos);
 
   // One column per question of the exam, as numbered in its text; a formula stays text,
@@ -163,15 +176,17 @@ TEST_F(ReportTest, CsvAnswersSheetAndPageKeepWhatStudentsTypedInert) {
   std::string answers = folder.read("a.csv");
   EXPECT_EQ(answers.substr(0, answers.find("\r\n", answers.find("\r\n") + 2) + 2),
             "student,identifier,file,verdict,1,2.a,2.b,3,4\r\n,,,points,2.0,1.0,1.0,1.0,1.0\r\n");
-  EXPECT_NE(answers.find(dir + "ada.xmc,genuine and whole,\"'=HYPERLINK(\"\"http://x\"\")\",-3,"
-                               "<<<(EXIT DONE)>>>: No Answer.,,\r\n"),
+  // The question Ada ended without answering is as empty as those never asked.
+  EXPECT_NE(answers.find(dir + "ada.xmc,\"whole, for this student and password\","
+                               "\"'=HYPERLINK(\"\"http://x\"\")\",-3,,,\r\n"),
             std::string::npos)
       << answers;
-  EXPECT_NE(answers.find(dir + "charles.xmc,genuine and whole,\"gears, \"\"many\"\"\",,,,\r\n"),
+  EXPECT_NE(answers.find(dir + "charles.xmc,\"whole, for this student and password\","
+                               "\"gears, \"\"many\"\"\",,,,\r\n"),
             std::string::npos);
   // Cut off before its echo, the file still has its answers under the exam's numbers.
-  EXPECT_NE(answers.find(dir + "cut.xmc,cut short: the file ends in the session records,"
-                               "\"gears, \"\"many\"\"\",,,,\r\n"),
+  EXPECT_NE(answers.find(dir + "cut.xmc,closing part missing: the file ends after an answer to the "
+                               "one question it presented,\"gears, \"\"many\"\"\",,,,\r\n"),
             std::string::npos);
 
   std::string page = folder.read("page.html");
@@ -181,9 +196,13 @@ TEST_F(ReportTest, CsvAnswersSheetAndPageKeepWhatStudentsTypedInert) {
   EXPECT_EQ(page.find("<b>"), std::string::npos);
   EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
   EXPECT_NE(page.find("<td>Hopper, &lt;b&gt;Grace&lt;/b&gt;</td>"), std::string::npos);
-  EXPECT_NE(page.find("<svg"), std::string::npos);
-  EXPECT_NE(page.find("<h3 id=\"q2.a\">Question 2.a (1.0 pts)</h3>\n<p class=\"text\">Parts.</p>"),
+  EXPECT_NE(page.find("<table class=\"plot\">"), std::string::npos);
+  // A sub-question shows its own text, with its question's.
+  EXPECT_NE(page.find("<h3 id=\"q2.a\">Question 2.a (1.0 pts)</h3>\n<p class=\"text\">A.</p>\n"
+                      "<p class=\"part\">part of: Parts.</p>"),
             std::string::npos);
+  // The no-answer mark of the program is no answer, as for a question never reached.
+  EXPECT_EQ(page.find("No Answer."), std::string::npos);
   EXPECT_NE(page.find("<td class=\"answer\">=HYPERLINK(&quot;http://x&quot;)</td>"), std::string::npos);
 }
 
@@ -201,7 +220,7 @@ TEST_F(ReportTest, BadInputIsARowWithItsReason) {
   EXPECT_EQ(run.Status, 1);
   for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
            {"empty.xmc", "damaged: the file is empty"},
-           {"noise.xmc", "damaged: not a completed-exam (XMC) file"},
+           {"noise.xmc", "not a completed-exam (XMC) file"},
            {"huge.xmc", "cannot be read: larger than 64 MiB, too large for a completed-exam file"},
            {"missing.xmc", "cannot be read: No such file or directory"},
            {"latin1.xmc", "cut short: the file ends in the exam line"}})
