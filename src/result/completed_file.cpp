@@ -85,7 +85,8 @@ CompletedFile makeCompletedFile(const std::string& path, const std::string& byte
   copyTime(f.FinishTime, a.FinishTime);
   f.HasStart = a.HasStart;
   f.Finished = a.Finished;
-  f.EndKnown = a.EndKnown;
+  // A damaged file that stops early may have gone on: its end is not known.
+  f.EndKnown = a.EndKnown && (a.Finished || f.Verdict.Kind != XmcVerdictKind::Damaged);
   f.UsedSeconds = a.UsedSeconds;
   f.ClosedAfterSeconds = a.ClosedAfterSeconds;
   f.LateSeconds = a.LateSeconds;

@@ -270,7 +270,7 @@ bool isNoAnswerMark(const std::string& answer) {
 // shown the last screen: killed there, or the terminal closed. Nothing after his last
 // answer is lost but the closing part the program writes once that screen is left.
 bool endsAfterLastAnswer(const XmcReading& r, const XmcAnalysis& a) {
-  if (!r.LogWhole || r.HasEndTick || r.Events.empty() ||
+  if (!r.cut() || !r.LogWhole || r.HasEndTick || r.Events.empty() ||
       r.Events.back().What != XmcEvent::Confirmed || isSkipAnswer(r.Events.back().Label))
     return false;
   for (const XmcEntry& e : a.Entries)

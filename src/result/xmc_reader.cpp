@@ -81,7 +81,7 @@ const char* const EchoStart = "\n\nQUESTIONS:  (";
 
 class Reader {
  public:
-  explicit Reader(const std::string& bytes) : f_(bytes) {}
+  explicit Reader(const std::string& bytes) : f_(bytes) { r_.Size = bytes.size(); }
 
   XmcReading run() {
     if (!plainBlock(&r_.ExamLine, ";", "the exam line"))

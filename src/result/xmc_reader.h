@@ -38,10 +38,13 @@ struct XmcReading {
   bool LogWhole = false;  // the session records end with a whole record
 
 
+  size_t Size = 0;                            // of the file read
   XmcSection Reached = XmcSection::ExamLine;  // End when the file is whole
   std::string Problem;                       // empty when the file is whole and sound
   size_t ProblemOffset = 0;                  // byte offset in the file where it stops
   bool ok() const { return Problem.empty(); }
+  // Stopped where the file ends: cut off, rather than damaged before its end.
+  bool cut() const { return !ok() && ProblemOffset >= Size; }
 };
 
 // Whether a confirmed answer is the #skip command, in any letter case: it puts the

@@ -123,7 +123,7 @@ XmcVerdict judgeXmc(const std::string& bytes, const XmcReading& r, const XmcAnal
   if (key == XmcKeyMatch::Differs && stampRead)
     return verdict(XmcVerdictKind::Foreign);
   // A problem before the end of the file is damage; one at the end, a cut.
-  if (!r.ok() && r.ProblemOffset < bytes.size())
+  if (!r.ok() && !r.cut())
     return verdict(XmcVerdictKind::Damaged, r.Problem + where);
   if (key == XmcKeyMatch::Differs)
     return verdict(XmcVerdictKind::Damaged, "the key start values" + std::string(where));

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "crypto/sha256.h"
+#include "session/question_order.h"
 #include "support/session_fixture.h"
 #include "support/system_calls.h"
+#include "support/xmc_rewrite.h"
 
 namespace {
 
@@ -257,3 +259,160 @@ TEST_F(ReportTest, BadInputIsARowWithItsReason) {
 }
 
 }  // namespace
+
+// An eleven-student class of a one-minute quiz, as an instructor collects it: files left
+// alone, and the ones that go wrong in each of the ways a class brings.
+class ClassOfElevenTest : public ReportTest {
+ protected:
+  static std::string nameFor(const char* id) {
+    return std::string("class/Fall2021_CS1234_Quiz_00__XMC_") + id + "_CompletedBy.xmc";
+  }
+  // The student's session, answers typed a few seconds apart; script adds what follows
+  // them. Kept under the program's own name for the student.
+  void sit(const char* name, const char* id, const std::function<void()>& script,
+           const char* password = "secret", int status = NoExit) {
+    student(name, id, password);
+    loadExam(";Fall 2021;  CS 1234: Intro: (001) ---> Quiz:  TimeLimit: 1 minutes  ---  "
+             "Version 1.07",
+             "QUESTIONS\n1. (1 pt) One?\n2. Parts.\n  2.a. (1 pt) A.\n  2.b. (1 pt) B.\n"
+             "3. (2 pts) Three?\n");
+    State.OrderMode = '+';
+    begin();
+    script();
+    EXPECT_EQ(runSession(), status) << id;
+    freeQuestionList();  // left by a session the script ended
+    folder.write(nameFor(id), bytes);
+  }
+  // Each answer typed 2 s after the question, the last one 11 s into the session.
+  void answerAll() {
+    for (const char* text : {"1", "a", "b", "42"})
+      answer(text, 2000);
+  }
+};
+
+TEST_F(ClassOfElevenTest, EveryVerdictIsRightAndTheLastScreenNeverMakesAStudentLate) {
+  std::filesystem::create_directory(folder.file("class"));
+  sit("Ames, Ada", "ada001", [&] {
+    answer("1", 2000);
+    console.typeLine("#done", 3000);
+    console.typeLine("y");
+    console.typeLine("");
+  });
+  // Left "Press ENTER to Complete the Exam" on the screen for 90 s, and for 4 minutes.
+  sit("Bell, Bob", "bob002", [&] {
+    answerAll();
+    console.typeLine("", 90000);
+    console.typeLine("");
+  });
+  sit("Cole, Cat", "cat003", [&] {
+    answerAll();
+    console.typeLine("", 240000);
+    console.typeLine("");
+  });
+  // The terminal closed at the third question, before an answer: cut mid-exam.
+  sit("Dunn, Dan", "dan004", [&] {
+    answer("1", 2000);
+    answer("a", 2000);
+  }, "secret", -1);
+  // Everything answered, the terminal closed at the last screen.
+  sit("Earl, Eve", "eve005", [&] { answerAll(); }, "secret", -1);
+  // Answered 42; the file then rewritten, everywhere, to 24.
+  sit("Fox, Fay", "fay006", [&] {
+    answerAll();
+    console.typeLine("");
+    console.typeLine("");
+  });
+  std::string rewritten = bytes;
+  rewriteEverywhere(&rewritten, reading, "42\n", "24\n");
+  ASSERT_NE(rewritten, bytes);
+  folder.write(nameFor("fay006"), rewritten);
+  sit("Gray, Gar", "gar101", [&] {
+    answerAll();
+    console.typeLine("");
+    console.typeLine("");
+  });
+  // Kim hands in Gar's file under her own name.
+  folder.write(nameFor("kim112"), bytes);
+  // Taken with another exam's password.
+  sit("Hale-Featherstonehaugh, Hallam Maximilian Alexander", "hal008", [&] {
+    answerAll();
+    console.typeLine("");
+    console.typeLine("");
+  }, "other");
+  // A byte of the summary lost to a bad disk.
+  sit("Ivey, Ida", "ida009", [&] {
+    answerAll();
+    console.typeLine("");
+    console.typeLine("");
+  });
+  std::string damaged = bytes;
+  damaged[runStartOf(bytes, XmcSection::Summary) + 6] = 'G';
+  folder.write(nameFor("ida009"), damaged);
+  // The first answer typed 70 s in: the session ends on time at the next question.
+  sit("Jory, Jon", "jon010", [&] {
+    answer("1", 70000);
+    console.typeLine("");  // the warning that ends it
+    console.typeLine("");
+  });
+
+  ToolRun run = report("--password secret --csv " + folder.file("t.csv") + " --answers " +
+                       folder.file("a.csv") + " --html " + folder.file("page.html") + " " +
+                       folder.file("class"));
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, "");
+  struct Expected {
+    const char* Id;
+    std::vector<std::string> Cells;  // in the order of the table's columns
+  };
+  for (const Expected& e : std::vector<Expected>{
+           {"ada001", {"Ames, Ada", "0:06", "left 0:54", "0:01", "1 of 2", "#done",
+                       "whole, for this student and password"}},
+           {"bob002", {"Bell, Bob", "0:11", "left 0:49", "1:31", "4 of 4", "all answered",
+                       "whole, for this student and password"}},
+           {"cat003", {"Cole, Cat", "0:11", "left 0:49", "4:01", "4 of 4", "all answered",
+                       "whole, for this student and password"}},
+           {"dan004", {"Dunn, Dan", "0:06+", "2 of 3", "cut short",
+                       "cut short: the file ends in the session records"}},
+           {"eve005", {"Earl, Eve", "0:11", "left 0:49", "4 of 4", "after last answer",
+                       "closing part missing: the file ends after an answer to each of the 4 "
+                       "questions it presented"}},
+           // Rewritten everywhere, the file is as Veritor writes it: the check cannot
+           // tell, and says no more than it proves.
+           {"fay006", {"Fox, Fay", "0:11", "whole, for this student and password"}},
+           {"gar101", {"Gray, Gar", "whole, for this student and password",
+                       "same identifier as Fall2021_CS1234_Quiz_00__XMC_kim112_CompletedBy.xmc"}},
+           {"kim112", {"Gray, Gar", "gar101",
+                       "renamed: written for gar101, not for kim112 as its file name says"}},
+           {"hal008", {"Hale-Featherstonehaugh, Hallam Maximilian Alexander", "not made with this password or not for this identifier"}},
+           {"ida009", {"Ivey, Ida", "damaged: a byte 0x47 that is not a hexadecimal digit"}},
+           {"jon010", {"Jory, Jon", "1:10", "late 0:10", "1 of 1", "time",
+                       "whole, for this student and password"}}}) {
+    std::string row = rowOf(run.Out, folder.file(nameFor(e.Id)));
+    ASSERT_NE(row, "") << e.Id << "\n" << run.Out;
+    size_t at = 0;
+    for (const std::string& cell : e.Cells) {
+      size_t found = row.find(cell, at);
+      EXPECT_NE(found, std::string::npos) << e.Id << ": " << cell << "\n" << row;
+      at = found == std::string::npos ? at : found + cell.size();
+    }
+  }
+  // A file cut mid-exam has no lateness: it may have gone on.
+  EXPECT_EQ(rowOf(run.Out, folder.file(nameFor("dan004"))).find("left "), std::string::npos);
+
+  // Kim has no answers; the answers sheet says whose they are.
+  std::string answers = folder.read("a.csv");
+  EXPECT_NE(answers.find("\"Gray, Gar\",gar101," + folder.file(nameFor("kim112")) +
+                         ",\"renamed: written for gar101, not for kim112 as its file name says\",1,a,b,42\r\n"),
+            std::string::npos)
+      << answers;
+  EXPECT_NE(answers.find("\"Fox, Fay\",fay006," + folder.file(nameFor("fay006")) +
+                         ",\"whole, for this student and password\",1,a,b,24\r\n"),
+            std::string::npos)
+      << answers;
+  std::string page = folder.read("page.html");
+  EXPECT_NE(page.find("<p>11 files: 6 whole, for this student and password; 1 renamed; 1 closing "
+                      "part missing; 1 cut short; 1 not made with this password or not for this "
+                      "identifier; 1 damaged.</p>"),
+            std::string::npos)
+      << page.substr(0, 3000);
+}

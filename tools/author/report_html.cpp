@@ -94,8 +94,9 @@ const char* const Style =
     // The class table fits the window: long names and file names wrap rather than push
     // the verdict and the note off the screen.
     "table.class{width:100%}"
-    "table.class td{overflow-wrap:anywhere}"
-    "table.class td.file{font-size:.85em;max-width:16em}"
+    "table.class td{overflow-wrap:break-word}"
+    "table.class td.file{font-size:.85em;max-width:14em}"
+    "table.class td.verdict,table.class td.note{overflow-wrap:anywhere;min-width:11em}"
     "table.class td.time{white-space:nowrap}"
     "td.answer{white-space:pre-wrap;font-family:monospace}"
     "td.none{color:#999;font-style:italic}"
@@ -111,11 +112,11 @@ const char* const Style =
     "table.plot td.who{max-width:20em;overflow-wrap:anywhere}"
     "table.plot td.time{white-space:nowrap}"
     "table.plot td.bar{width:55%}"
-    "div.track{position:relative;height:14px}"
+    "div.track{position:relative;height:14px;overflow:hidden;white-space:nowrap}"
     "div.track span{display:inline-block;height:14px;vertical-align:top}"
     "span.intime{background:#393}span.late{background:#c33}span.open{background:#c90}"
     "span.notwhole{background:#999}span.wait{background:#bcd}"
-    "div.track span.limit{position:absolute;top:-3px;height:20px;border-left:2px dashed #000}";
+    "div.track span.limit{position:absolute;top:0;height:14px;border-left:2px dashed #000}";
 
 void legend(Page& page) {
   std::string meaning = XmcVerdictMeaning;
@@ -144,14 +145,17 @@ void classTable(Page& page, const ReportClass& report) {
   for (size_t i = 0; i < report.Files.size(); ++i) {
     std::vector<std::string> cells = reportCells(report, i);
     page << std::string("<tr class=\"") + kindClass(report.Files[i].Verdict.Kind) + "\">";
-    // The file's own name keeps the table narrow; its path is in the tooltip.
-    page << "<td class=\"file\" title=\"" + escaped(cells[FileColumn]) + "\">" +
-                escaped(cells[FileColumn].substr(fileNameStart(cells[FileColumn]))) + "</td>";
+    // The file's own name keeps the table narrow, and may wrap after its underscores; its
+    // path is in the tooltip.
+    std::string name = escaped(cells[FileColumn].substr(fileNameStart(cells[FileColumn])));
+    for (size_t at = name.find('_'); at != std::string::npos; at = name.find('_', at + 6))
+      name.insert(at + 1, "<wbr>");
+    page << "<td class=\"file\" title=\"" + escaped(cells[FileColumn]) + "\">" + name + "</td>";
     for (int c = 1; c < ReportColumnCount; ++c) {
       const char* cls = c == VerdictColumn ? " class=\"verdict\""
                         : c == NoteColumn  ? " class=\"note\""
-                        : (c >= StartColumn && c <= ClosedColumn) ? " class=\"time\""
-                                                                  : "";
+                        : (c >= UsedColumn && c <= ClosedColumn) ? " class=\"time\""
+                                                                 : "";
       page << std::string("<td") + cls + ">" + escaped(cells[c]) + "</td>";
     }
     page << "</tr>\n";
@@ -166,7 +170,9 @@ std::string percent(uint64_t part, uint64_t whole) {
 }
 
 // A bar per file with a start: the time used, then the wait before the finish stamp in
-// a paler colour, and the allowance as a dashed line.
+// a paler colour, and the allowance as a dashed line. The scale is the longest time used
+// or allowance and a fifth more: a screen left open for hours runs off the end rather
+// than squeeze every bar.
 void timePlot(Page& page, const ReportClass& report) {
   uint64_t longest = 1;
   bool any = false;
@@ -174,11 +180,12 @@ void timePlot(Page& page, const ReportClass& report) {
     if (!f.Read || !f.HasStart)
       continue;
     any = true;
-    longest = std::max<uint64_t>(longest, uint64_t{f.UsedSeconds} + f.ClosedAfterSeconds);
+    longest = std::max<uint64_t>(longest, f.UsedSeconds);
     if (f.Exam >= 0)
       longest = std::max<uint64_t>(
           longest, uint64_t{report.Exams[static_cast<size_t>(f.Exam)].TimeLimitMinutes} * 60);
   }
+  longest += longest / 5;
   page << "<h2>Time used against the allowance</h2>\n";
   if (!any) {
     page << "<p>No file has a start stamp.</p>\n";

@@ -161,17 +161,16 @@ std::vector<std::string> reportCells(const ReportClass& report, size_t file) {
   cells[StartColumn] = f.StartTime;
   cells[FinishColumn] = f.FinishTime;
   if (f.HasStart) {
-    // A file cut short may have gone on: its time runs at least to its last record.
+    // A file cut short may have gone on past its last record: its time is at least that,
+    // and how late it was is not known.
     cells[UsedColumn] = formatDuration(f.UsedSeconds) + (f.EndKnown ? "" : "+");
-    // How late is known only where the student's last answer is: a file cut short may
-    // have gone on past its last record.
     if (f.EndKnown && f.Exam >= 0)
       cells[LateColumn] = formatLateness(f.LateSeconds);
     if (f.Finished)
       cells[ClosedColumn] = formatDuration(f.ClosedAfterSeconds);
     cells[AnsweredColumn] = std::to_string(f.Answered) + " of " + std::to_string(f.Presented);
     cells[SkipsColumn] = std::to_string(f.SkipsUsed);
-    // A damaged file that stops early may have gone on: how it ended is not known.
+    // Nor is how it ended, for a damaged file that stops early.
     if (f.Finished || f.Verdict.Kind != XmcVerdictKind::Damaged)
       cells[EndedColumn] = xmcEndText(f.End, f.EndCommand);
   }
