@@ -416,3 +416,43 @@ TEST_F(ClassOfElevenTest, EveryVerdictIsRightAndTheLastScreenNeverMakesAStudentL
             std::string::npos)
       << page.substr(0, 3000);
 }
+
+// Nothing a student typed reaches the instructor's terminal as a control character, in
+// the table or in read; a lab's shared login makes a note that names only a few files.
+TEST_F(ReportTest, TheTerminalGetsEscapesAndNotesStayShort) {
+  std::filesystem::create_directory(folder.file("lab"));
+  student("Eve\x1b]0;owned\x07 Smith", "lab001");
+  take("lab/a.xmc", "wxyz", "mirrored");
+  // The console takes no control characters: answers that hold them were written in.
+  std::string written = bytes;
+  rewriteEverywhere(&written, reading, "wxyz", "\x1b[2J");
+  rewriteEverywhere(&written, reading, "mirrored", "\xe2\x80\xae" "olleh");
+  for (const char* copy : {"lab/a.xmc", "lab/b.xmc", "lab/c.xmc", "lab/d.xmc", "lab/e.xmc"})
+    folder.write(copy, written);
+  ToolRun run = report("--password secret " + folder.file("lab"));
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(run.Out.find('\x07'), std::string::npos);
+  std::string row = rowOf(run.Out, folder.file("lab/a.xmc"));
+  EXPECT_NE(row.find("Eve\\x1B]0;owned\\x07 Smith"), std::string::npos) << row;
+  EXPECT_NE(row.find("same identifier as 4 other files: b.xmc, c.xmc, d.xmc, ..."), std::string::npos)
+      << row;
+  EXPECT_NE(rowOf(run.Out, folder.file("lab/e.xmc")).find("same identifier as 4 other files: a.xmc, "
+                                                        "b.xmc, c.xmc, ..."),
+            std::string::npos);
+
+  std::string out;
+  std::string read = nativePath(std::string(VERITOR_BINARY_DIR) + "/veritor-author") + " read ";
+  EXPECT_EQ(runCommand(read + "--password secret " + folder.file("lab/a.xmc") + " 2>&1", &out), 0);
+  EXPECT_EQ(out.find('\x1b'), std::string::npos);
+  EXPECT_NE(out.find("ANSWER CONFIRMED:\n\\x1B[2J\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("ANSWER CONFIRMED:\n\\u202Eolleh\n"), std::string::npos) << out;
+
+  // An exam file handed to read is named for what it is.
+  folder.write("Exam.exm", std::string(DemoHeader) + "\r\n\r\n" + std::string(128, 'C') + "\r\n");
+  out.clear();
+  EXPECT_EQ(runCommand(read + folder.file("Exam.exm") + " 2>&1", &out), 1);
+  EXPECT_EQ(out, "veritor-author read: " + folder.file("Exam.exm") +
+                     ": not a completed-exam (XMC) file: it is an exam (.exm) file, which "
+                     "'veritor-author show' prints\n");
+}

@@ -52,11 +52,22 @@ void sortFiles(std::vector<CompletedFile>* files) {
     }
     return fa.Path < fb.Path;
   });
-  std::vector<CompletedFile> sorted;
-  sorted.reserve(files->size());
-  for (uint32_t i : order)
-    sorted.push_back(std::move((*files)[i]));
-  files->swap(sorted);
+  // Moved into that order in place, one cycle of the permutation at a time: a second
+  // copy of a large class would double the memory the records take.
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start)
+      continue;
+    CompletedFile held = std::move((*files)[start]);
+    size_t at = start;
+    while (order[at] != start) {
+      size_t from = order[at];
+      (*files)[at] = std::move((*files)[from]);
+      order[at] = static_cast<uint32_t>(at);
+      at = from;
+    }
+    (*files)[at] = std::move(held);
+    order[at] = static_cast<uint32_t>(at);
+  }
 }
 
 // Every question number of the class's exams is one column, whichever exam has it.
