@@ -92,6 +92,8 @@ CompletedFile makeCompletedFile(const std::string& path, const std::string& byte
   f.LateSeconds = a.LateSeconds;
   f.Presented = a.Presented;
   f.Answered = a.Answered;
+  f.Questions = a.Questions;
+  f.AllQuestionsKnown = a.AllQuestionsKnown;
   f.SkipsUsed = a.SkipsUsed;
   f.End = a.End;
   f.EndCommand = a.EndCommand;

@@ -48,6 +48,8 @@ struct CompletedFile {
   int64_t LateSeconds = 0;
   int Presented = 0;
   int Answered = 0;
+  int Questions = 0;  // of the session; more may have followed unless AllQuestionsKnown
+  bool AllQuestionsKnown = false;
   int SkipsUsed = 0;
   XmcEnd End = XmcEnd::CutShort;
   std::string EndCommand;

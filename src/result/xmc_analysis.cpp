@@ -417,6 +417,8 @@ XmcAnalysis analyzeXmc(const XmcReading& reading) {
   readStamps(reading, &a);
   readTimes(reading, &a);
   bool reviewSeen = readEntries(reading, &a);
+  a.Questions = static_cast<int>(a.Entries.size());
+  a.AllQuestionsKnown = reading.Reached >= XmcSection::Closing;
   readEnd(reading, &a, reviewSeen);
   readEcho(reading.Echo, &a.ExamQuestions);
   numberEntries(&a.Entries, a.ExamQuestions);

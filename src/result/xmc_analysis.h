@@ -69,6 +69,10 @@ struct XmcAnalysis {
   int Presented = 0;
   int Answered = 0;
   int SkipsUsed = 0;
+  // The questions of the session: all of them where the file holds its whole summary,
+  // else those it presented (more may have followed).
+  int Questions = 0;
+  bool AllQuestionsKnown = false;
   XmcEnd End = XmcEnd::CutShort;
   std::string EndCommand;  // #done or #exit as typed, for XmcEnd::Command
 

@@ -112,13 +112,13 @@ TEST_F(ReportTest, EachFileGetsItsVerdictAndNoneIsChanged) {
   };
   for (const Expected& e : std::vector<Expected>{
            {"charles.xmc", {"Babbage, Charles", "cab001", "CS 1234 (001) Exam 1", "1:01:40",
-                            "late 1:40", "1 of 1", "  time  ", "whole, for this student and password",
+                            "late 1:40", "1 of 4", "  time  ", "whole, for this student and password",
                             "same identifier as cut.xmc"}},
            // Charles's file cut where the time ran out: his one answer is there.
            {"cut.xmc", {"1:01:40 ", "late 1:40", "after last answer",
                         "closing part missing: the file ends after an answer to the one question "
                         "it presented"}},
-           {"grace.xmc", {"Hopper, <b>Grace</b>", "2 of 3", "#done",
+           {"grace.xmc", {"Hopper, <b>Grace</b>", "2 of 4", "#done",
                           "not made with this password or not for this identifier"}},
            {"ada.xmc", {"Lovelace, Ada", "2026/03/02 13:00:00", "1:04", "left 58:56", "0:01",
                         "whole, for this student and password",
@@ -161,13 +161,13 @@ TEST_F(ReportTest, CsvAnswersSheetAndPageKeepWhatStudentsTypedInert) {
             "closed after,closed after (s),answered,skips,ended,exam count,verdict,note");
   EXPECT_NE(table.find("\r\n" + dir + "ada.xmc,\"Lovelace, Ada\",abc123,CS 1234 (001) Exam 1,"
                        "2026/03/02 13:00:00,2026/03/02 13:01:06,0:01:04,64,left 0:58:56,-3536,"
-                       "0:00:01,1,2 of 3,0,#done,1,\"whole, for this student and password\","
+                       "0:00:01,1,2 of 4,0,#done,1,\"whole, for this student and password\","
                        "\"same identifier as 2 other files: ada-again.xmc, damaged.xmc\"\r\n"),
             std::string::npos)
       << table;
   EXPECT_NE(table.find("\r\n" + dir + "charles.xmc,\"Babbage, Charles\",cab001,CS 1234 (001) Exam 1,"
                        "2026/03/02 13:00:00,2026/03/02 14:02:50,1:01:40,3700,late 0:01:40,100,"
-                       "0:00:02,2,1 of 1,0,time,1,"),
+                       "0:00:02,2,1 of 4,0,time,1,"),
             std::string::npos)
       << table;
   EXPECT_NE(table.find("\r\n" + dir + "folder.xmc,,,,,,,,,,,,,,,,\"cannot be read: a folder, not a file\",\r\n"),
@@ -365,15 +365,15 @@ TEST_F(ClassOfElevenTest, EveryVerdictIsRightAndTheLastScreenNeverMakesAStudentL
     std::vector<std::string> Cells;  // in the order of the table's columns
   };
   for (const Expected& e : std::vector<Expected>{
-           {"ada001", {"Ames, Ada", "0:06", "left 0:54", "0:01", "1 of 2", "#done",
+           {"ada001", {"Ames, Ada", "0:06", "left 0:54", "0:01", "1 of 4", "#done",
                        "whole, for this student and password"}},
            {"bob002", {"Bell, Bob", "0:11", "left 0:49", "1:31", "4 of 4", "all answered",
                        "whole, for this student and password"}},
            {"cat003", {"Cole, Cat", "0:11", "left 0:49", "4:01", "4 of 4", "all answered",
                        "whole, for this student and password"}},
-           {"dan004", {"Dunn, Dan", "0:06+", "2 of 3", "cut short",
+           {"dan004", {"Dunn, Dan", "0:06+", "2 of 3+", "cut short",
                        "cut short: the file ends in the session records"}},
-           {"eve005", {"Earl, Eve", "0:11", "left 0:49", "4 of 4", "after last answer",
+           {"eve005", {"Earl, Eve", "0:11", "left 0:49", "4 of 4+", "after last answer",
                        "closing part missing: the file ends after an answer to each of the 4 "
                        "questions it presented"}},
            // Rewritten everywhere, the file is as Veritor writes it: the check cannot
@@ -385,7 +385,7 @@ TEST_F(ClassOfElevenTest, EveryVerdictIsRightAndTheLastScreenNeverMakesAStudentL
                        "renamed: written for gar101, not for kim112 as its file name says"}},
            {"hal008", {"Hale-Featherstonehaugh, Hallam Maximilian Alexander", "not made with this password or not for this identifier"}},
            {"ida009", {"Ivey, Ida", "damaged: a byte 0x47 that is not a hexadecimal digit"}},
-           {"jon010", {"Jory, Jon", "1:10", "late 0:10", "1 of 1", "time",
+           {"jon010", {"Jory, Jon", "1:10", "late 0:10", "1 of 4", "time",
                        "whole, for this student and password"}}}) {
     std::string row = rowOf(run.Out, folder.file(nameFor(e.Id)));
     ASSERT_NE(row, "") << e.Id << "\n" << run.Out;

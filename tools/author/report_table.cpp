@@ -179,7 +179,9 @@ std::vector<std::string> reportCells(const ReportClass& report, size_t file) {
       cells[LateColumn] = formatLateness(f.LateSeconds);
     if (f.Finished)
       cells[ClosedColumn] = formatDuration(f.ClosedAfterSeconds);
-    cells[AnsweredColumn] = std::to_string(f.Answered) + " of " + std::to_string(f.Presented);
+    // Of the session's questions, which its summary lists, also those never reached.
+    cells[AnsweredColumn] = std::to_string(f.Answered) + " of " + std::to_string(f.Questions) +
+                            (f.AllQuestionsKnown ? "" : "+");
     cells[SkipsColumn] = std::to_string(f.SkipsUsed);
     // Nor is how it ended, for a damaged file that stops early.
     if (f.Finished || f.Verdict.Kind != XmcVerdictKind::Damaged)
