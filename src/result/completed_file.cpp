@@ -13,7 +13,8 @@ bool sameExamLine(const CompletedExam& e, const XmcAnalysis& a) {
 }
 
 int findOrAddExam(std::vector<CompletedExam>* exams, const XmcAnalysis& a) {
-  for (size_t i = 0; i < exams->size(); ++i)
+  // The latest first: files come by folder, and a folder holds one exam's.
+  for (size_t i = exams->size(); i-- > 0;)
     if (sameExamLine((*exams)[i], a))
       return static_cast<int>(i);
   CompletedExam exam;

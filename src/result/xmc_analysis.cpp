@@ -531,8 +531,7 @@ std::string xmcEndLine(const XmcAnalysis& a) {
       a.HasExamLine ? " of " + formatDuration(uint64_t{a.TimeLimitMinutes} * 60) + " allowed" : "";
   if (!a.EndKnown)
     return text + "Its last record came " + formatDuration(a.UsedSeconds) + " after the start" +
-           (a.HasExamLine ? ", of " + formatDuration(uint64_t{a.TimeLimitMinutes} * 60) + " allowed" : "") +
-           ".\n";
+           (allowed.empty() ? "" : "," + allowed) + ".\n";
   text += "Time used: " + formatDuration(a.UsedSeconds) + allowed;
   if (a.HasExamLine)
     text += ", " + xmcLateText(a);

@@ -38,7 +38,8 @@ const std::string ReadUsage = std::string(
     "from the file are shown as escapes, \"\\x1B\".\n"
     "\n"
     "The error stream gets the verdict, the same as 'veritor-author report' gives the\n"
-    "file, and where the reading stopped when it did.\n") +
+    "file, and where the reading stopped when it did.\n"
+    "\n") +
     XmcVerdictMeaning + std::string(
     "\n"
     "Exit status: 0 for a whole file; 1 for any other verdict (what could be read is\n"

@@ -19,8 +19,7 @@ struct ReportQuestion {
 struct ReportClass {
   std::vector<CompletedFile> Files;  // sorted by student name, then identifier and path
   std::vector<CompletedExam> Exams;
-  std::vector<ReportQuestion> Questions;        // in the order of the exam text
-  std::vector<std::vector<int>> QuestionFor;    // per exam, per column: its question, or -1
+  std::vector<ReportQuestion> Questions;  // in the order of the exam text
   // The files of each identifier (in lower case), for the notes: ByIdentifier holds the
   // files' indexes in runs of one identifier; a file's run starts at RunStart[file] and
   // holds RunSize[file] files.

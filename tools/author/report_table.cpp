@@ -81,15 +81,6 @@ void layOutQuestions(ReportClass* report) {
                    [](const ReportQuestion& a, const ReportQuestion& b) {
                      return numberBefore(a.Question->Number, b.Question->Number);
                    });
-  for (const CompletedExam& exam : report->Exams) {
-    std::vector<int> at(report->Questions.size(), -1);
-    for (size_t c = 0; c < report->Questions.size(); ++c) {
-      auto found = exam.QuestionAt.find(report->Questions[c].Question->Number);
-      if (found != exam.QuestionAt.end())
-        at[c] = static_cast<int>(found->second);
-    }
-    report->QuestionFor.push_back(std::move(at));
-  }
 }
 
 void groupIdentifiers(ReportClass* report) {
@@ -196,8 +187,9 @@ std::string answerInColumn(const ReportClass& report, size_t file, size_t column
   const CompletedFile& f = report.Files[file];
   if (f.Exam < 0)
     return "";
-  int question = report.QuestionFor[static_cast<size_t>(f.Exam)][column];
-  return question < 0 ? "" : std::string(answerOf(f, static_cast<uint32_t>(question)));
+  const CompletedExam& exam = report.Exams[static_cast<size_t>(f.Exam)];
+  auto question = exam.QuestionAt.find(report.Questions[column].Question->Number);
+  return question == exam.QuestionAt.end() ? "" : std::string(answerOf(f, question->second));
 }
 
 // Columns as wide as their widest cell, everything from the files escaped.
