@@ -88,6 +88,7 @@ sleep 1
 tmux -L veritor-deb send-keys -t demo Enter
 for _ in $(seq 100); do [ -f "$fresh/tmp/demo/status" ] && break; sleep 0.1; done
 grep -qx 'EXIT=0' "$fresh/tmp/demo/status" || { echo "check-deb: veritor did not end with status 0" >&2; exit 1; }
-inside sh -c 'cd /tmp/demo && veritor-author read *.xmc 2>&1' | grep -F 'whole and sound' ||
+inside sh -c 'cd /tmp/demo && veritor-author read --password demo2026 *.xmc 2>&1' |
+  grep -F 'whole, for this student and password' ||
   { echo "check-deb: the demo's completed file does not read back whole" >&2; exit 1; }
 echo "check-deb: lintian finds nothing wrong, the package installs on a fresh Debian 12, man veritor works, and the installed veritor ran the demo exam"
