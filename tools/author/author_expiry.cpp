@@ -11,12 +11,6 @@ const char* const MonthNames[12] = {"January", "February", "March",     "April",
                                     "May",     "June",     "July",      "August",
                                     "September", "October", "November", "December"};
 
-int daysInMonth(int year, int month) {
-  static const int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : Days[month - 1];
-}
-
 }  // namespace
 
 std::string expiryProblem(const std::string& text) {
