@@ -70,3 +70,28 @@ std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const
   });
   return roll;
 }
+
+const char* const GradebookColumns[8] = {"identifier", "last name", "first name", "score",
+                                         "max",        "percent",   "late",       "verdict"};
+
+std::vector<std::string> gradebookRow(const ExamKey& key, const ClassScores& scores,
+                                      const std::vector<RollFile>& files, const RollStudent& student) {
+  std::vector<std::string> row = {student.Identifier, student.LastName, student.FirstName, "", "",
+                                  "", "", student.NoGrade};
+  if (student.Attempt < 0)
+    return row;
+  const size_t attempt = static_cast<size_t>(student.Attempt);
+  const RollFile& file = files[scores.Attempts[attempt].File];
+  AttemptTotals totals = totalsOf(key, scores, attempt);
+  row[4] = formatPoints(totals.Max);
+  row[6] = file.Late;
+  row[7] = file.Verdict;
+  if (!totals.complete()) {
+    row[7] += "; still to mark by hand: " + formatPointsWithUnit(totals.ToMark);
+    return row;
+  }
+  row[3] = formatPoints(totals.score());
+  if (totals.Max > 0)
+    row[5] = formatPoints(100 * totals.score() / totals.Max);
+  return row;
+}

@@ -13,7 +13,8 @@
 struct RollFile {
   std::string Identifier;   // inside the file, lower case; empty when it names none
   std::string StudentName;  // "Last, First", as the program joined them
-  std::string Verdict;      // why the file is not graded: its verdict, or another exam
+  std::string Verdict;      // its verdict, or why else it is not graded (another exam)
+  std::string Late;         // how late the session ended, as h:mm:ss; empty when on time
 };
 
 struct RollStudent {
@@ -28,3 +29,10 @@ struct RollStudent {
 // The roll, by last name, first name and identifier. roster may be null.
 std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const ClassScores& scores,
                                        const Roster* roster);
+
+// The gradebook a learning-management system imports: its header, and a row per student
+// of the roll. Score and percent stay empty while marks are still to give (the verdict
+// says how many points), and for a student with no graded file.
+extern const char* const GradebookColumns[8];
+std::vector<std::string> gradebookRow(const ExamKey& key, const ClassScores& scores,
+                                      const std::vector<RollFile>& files, const RollStudent& student);

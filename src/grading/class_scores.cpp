@@ -74,6 +74,11 @@ std::string formatPoints(double points) {
   return out == "-0" ? "0" : out;
 }
 
+std::string formatPointsWithUnit(double points) {
+  std::string number = formatPoints(points);
+  return number + (number == "1" ? " point" : " points");
+}
+
 bool readAttemptRule(std::string_view text, AttemptRule* rule) {
   if (text == "last")
     *rule = AttemptRule::Last;

@@ -71,6 +71,8 @@ AttemptTotals totalsOf(const ExamKey& key, const ClassScores& scores, size_t att
 
 // Points as the outputs write them: at most two decimals, no trailing zeros ("2.5", "3").
 std::string formatPoints(double points);
+// With its unit: "1 point", "2.5 points".
+std::string formatPointsWithUnit(double points);
 
 // Which of several whole files of one identifier is graded.
 enum class AttemptRule { Last, First, Best };

@@ -1,5 +1,6 @@
 #include "grading/item_analysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -287,4 +288,45 @@ std::vector<FigureLine> itemFigureLines() {
       {"a, b, ...", "", "how many of the students asked chose that letter (answers read as one "
                         "letter alone)"},
   };
+}
+
+std::vector<std::vector<std::string>> itemTable(const ExamKey& key, const ClassFigures& figures) {
+  std::string letters;
+  for (const KeyedItem& item : key.Items)
+    for (char c : item.Letters)
+      if (letters.find(c) == std::string::npos)
+        letters += c;
+  std::sort(letters.begin(), letters.end());
+  std::vector<std::vector<std::string>> table;
+  std::vector<std::string> head = {"question", "points", "asked", "mean", "facility", "discrimination"};
+  for (char c : letters)
+    head.push_back(std::string(1, c));
+  head.push_back("note");
+  table.push_back(head);
+  for (size_t i = 0; i < key.Items.size(); ++i) {
+    const KeyedItem& item = key.Items[i];
+    const ItemFigures& f = figures.Items[i];
+    std::vector<std::string> row = {item.Number, formatPoints(item.Points), std::to_string(f.Asked),
+                                    f.HasMean ? formatFigure(f.Mean) : "",
+                                    f.HasFacility ? formatFigure(f.Facility) : "",
+                                    f.HasDiscrimination ? formatFigure(f.Discrimination) : ""};
+    for (char c : letters) {
+      size_t at = item.Letters.find(c);
+      row.push_back(at == std::string::npos ? "" : std::to_string(f.Chosen[at]));
+    }
+    std::string note = f.Note;
+    if (!f.KeyedLetters.empty())
+      note += std::string(note.empty() ? "" : "; ") + "keyed: " + f.KeyedLetters;
+    for (const std::string& hint : f.Hints)
+      note += (note.empty() ? "" : "; ") + hint;
+    row.push_back(note);
+    table.push_back(row);
+  }
+  table.push_back({});
+  table.push_back({"figure", "value", "how it is computed"});
+  for (const FigureLine& line : itemFigureLines())
+    table.push_back({line.Name, line.Value, line.How});
+  for (const FigureLine& line : testFigureLines(key, figures.Test))
+    table.push_back({line.Name, line.Value, line.How});
+  return table;
 }

@@ -65,3 +65,9 @@ std::vector<FigureLine> testFigureLines(const ExamKey& key, const TestFigures& t
 
 // How the item figures are computed, for the lines after the table.
 std::vector<FigureLine> itemFigureLines();
+
+// The item table as the items CSV holds it: the heading row ("question", "points",
+// "asked", "mean", "facility", "discrimination", a column per choice letter any question
+// has, "note"), a row per item, an empty row, then "figure", "value", "how it is
+// computed" and the figure lines.
+std::vector<std::vector<std::string>> itemTable(const ExamKey& key, const ClassFigures& figures);

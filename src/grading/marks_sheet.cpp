@@ -188,7 +188,7 @@ bool takeMarksSheet(const CsvTable& sheet, const ExamKey& key, const std::vector
       }
       if (value > key.Items[i].Points + 1e-9) {
         errors->push_back(at + std::string(cell) + " is more than the question's " +
-                          formatPoints(key.Items[i].Points) + " points");
+                          formatPointsWithUnit(key.Items[i].Points));
         continue;
       }
       if (sheetFile.Attempt < 0) {

@@ -83,6 +83,13 @@ TEST(ItemAnalysis, FiguresOverGradedAttemptsPoolsAsOnePartUnmarkedLeftOut) {
   EXPECT_EQ(t.AlphaParts, 2);
   EXPECT_NEAR(t.Alpha, 2 * (1 - (0.25 + 0.6875) / 1.1875), 1e-12);
   EXPECT_EQ(t.HistogramToMark, 4);
+  std::vector<std::vector<std::string>> table = itemTable(key, f);
+  EXPECT_EQ(table[0], (std::vector<std::string>{"question", "points", "asked", "mean", "facility",
+                                                "discrimination", "a", "b", "c", "d", "note"}));
+  EXPECT_EQ(table[1], (std::vector<std::string>{"1", "1", "4", "0.50", "0.50", "0.30", "1", "2", "1",
+                                                "0", "keyed: b; nobody chose d: a distractor that "
+                                                "draws no one"}));
+  EXPECT_EQ(table[2][6], "");  // no letters for a question without choices
   std::vector<FigureLine> lines = testFigureLines(key, t);
   EXPECT_EQ(lines[1].Value, "1.75");
   EXPECT_NE(lines[1].How.find("left out until their marks are given: 4"), std::string::npos);
