@@ -19,24 +19,28 @@ run_packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation
 )
 # Testing: GoogleTest, the fuzzer's clang and runtime, a virtual X server and xprop for
-# the window tests, Google Benchmark and xxd for the benchmarks.
+# the window tests, strace to watch the program put its records on the disk, Google
+# Benchmark and xxd for the benchmarks, and lintian, Debian's package checker, for the
+# package.
 test_packages=(
   libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
   xvfb x11-utils
+  strace
   libbenchmark-dev xxd
+  lintian
 )
 # Windows: the MinGW-w64 cross compiler (its posix thread model, for std::thread), 32-bit
 # Wine to run the programs (the build runs veritor-author.exe to make the demo exam), zip,
 # and for the tests Xvfb, tmux (a terminal for the console check), Debian's GoogleTest
-# sources, built with the cross compiler, and the X and image tools that look at the
-# question window on the display. Their recommendations (hundreds of megabytes for Wine)
-# are not needed.
+# sources, built with the cross compiler, the X and image tools that look at the
+# question window on the display, and strace to watch the program sync its file. Their
+# recommendations (hundreds of megabytes for Wine) are not needed.
 windows_packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386
   zip unzip
-  xvfb xauth tmux x11-utils imagemagick
+  xvfb xauth tmux x11-utils imagemagick strace
   googletest
   cmake make g++
 )

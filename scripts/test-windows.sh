@@ -7,7 +7,8 @@
 #
 #   scripts/test-windows.sh [LINUX_BUILD]     (default build: where the Linux programs are)
 #
-# Then veritor.exe on a console (Wine's, on a tmux terminal): keys, colours, Ctrl+C.
+# Then veritor.exe on a console (Wine's, on a tmux terminal): keys, colours, Ctrl+C; and
+# a session under strace, for the syncs that put each record on the disk.
 #
 # Prints its counts like the Linux suite: ctest's summary for the unit tests, and a last
 # line "N passed, N failed" over everything it ran.
@@ -62,7 +63,9 @@ display=""
 xvfb_pid=""
 for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Room for the question window at 150 % scaling (1440 x 960 and its frame), which
+    # the window check looks at with Wine's DPI set to 144.
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     display=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
@@ -131,6 +134,9 @@ run_checks console tests/windows/console_e2e.sh
 
 echo "== The question window of veritor.exe on Wine's display"
 run_checks window tests/windows/window_check.sh
+
+echo "== veritor.exe under strace: each record on the disk before the next prompt"
+run_checks sync tests/windows/sync_trace.sh
 
 echo "== Windows suite: $(( $(date +%s) - started )) s under Wine ($arch programs)"
 echo "windows: $passed passed, $failed failed"

@@ -289,8 +289,11 @@ void loadExam() {
 
   char digits[3];
   snprintf(digits, sizeof digits, "%02X", newEnciphered);
-  if (fseek(exam.File, counterOffset, SEEK_SET) == 0)
-    fwrite(digits, 1, 2, exam.File);
+  // The lowered counter is on the disk before the exam is shown: a power cut during the
+  // session must not hand the student back an exam that reads as never opened. Like the
+  // write itself, a failure does not keep the student from the exam.
+  if (fseek(exam.File, counterOffset, SEEK_SET) == 0 && fwrite(digits, 1, 2, exam.File) == 2)
+    platform().syncFile(exam.File);
   exam.close();
 
   applyKeyStreamExamOrder(&cipher, body.Bytes, length);

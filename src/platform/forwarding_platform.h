@@ -71,6 +71,8 @@ class ForwardingPlatform : public Platform {
   FILE* openFile(const char* path, const char* mode) override {
     return system_.openFile(path, mode);
   }
+  bool syncFile(FILE* stream) override { return system_.syncFile(stream); }
+  bool syncFolder(const char* path) override { return system_.syncFolder(path); }
   int lastErrorCode() override { return system_.lastErrorCode(); }
   std::string userFolder(int candidate) override { return system_.userFolder(candidate); }
 

@@ -114,6 +114,15 @@ class Platform {
   // C library's calls. The system's backends open the file itself; a test backend may
   // hand out files it keeps in memory.
   virtual FILE* openFile(const char* path, const char* mode);
+  // Puts what was written to the stream on the disk itself: flushes the stream, then
+  // asks the system to write the file's data through to stable storage (fdatasync,
+  // FlushFileBuffers). A flush alone only hands the bytes to the system, which a power
+  // cut can still lose. False when either step fails.
+  virtual bool syncFile(FILE* stream) = 0;
+  // Puts the folder's list of names on stable storage, so that a file just made in it is
+  // still found after a power cut. True where the system keeps a new name safe with the
+  // file's own data.
+  virtual bool syncFolder(const char* path) = 0;
   // The system's code for the last failure, for messages that show it.
   virtual int lastErrorCode() = 0;
   // The folders the clock check scans, candidates 1 to 4; empty when there is none. Each

@@ -20,6 +20,9 @@ struct WindowEvent {
     KeyDown,
     KeyUp,
     Wheel,
+    // The window is now on a monitor of another DPI (Dpi): the backend has already asked
+    // for the client area of the same size in 96-DPI units there, whose Resized follows.
+    DpiChanged,
     Other,
   };
   Kind Type = Kind::Other;
@@ -31,6 +34,8 @@ struct WindowEvent {
   int WheelSteps = 0;
   // Wheel: Control is held and no other key or mouse button.
   bool OnlyControlHeld = false;
+  // DpiChanged: the monitor's dots per inch.
+  int Dpi = 0;
 };
 
 class QuestionWindowBackend {
@@ -40,8 +45,13 @@ class QuestionWindowBackend {
   // Everything the window needs before it can be made: the window system and the font.
   // Called on the window thread; false when it cannot be had.
   virtual bool prepare() = 0;
-  // Makes and shows the window with a client area of width x height pixels.
+  // Makes and shows the window with a client area of width x height pixels, its
+  // top-left corner at (x, y) on the screen.
   virtual bool create(const char* title, int x, int y, int width, int height) = 0;
+  // The dots per inch of the monitor the window is on; before it is made, of the monitor
+  // a new window opens on. The thread scales the window's sizes and font cells by it
+  // (96 draws them as stated). A window system that does not scale says 96.
+  virtual int dpi() { return 96; }
   // Waits at most timeoutMs for the next event; false when none came.
   virtual bool waitEvent(WindowEvent* event, int timeoutMs) = 0;
   // More events are waiting already (a drawing can wait until they are handled).

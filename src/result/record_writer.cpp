@@ -80,8 +80,9 @@ bool writeRecord(RecordMode mode, char* text, size_t length, FILE* stream, bool 
   }
   bool ok = mode == RecordMode::Hex ? putHex(reinterpret_cast<uint8_t*>(text), length, stream)
                                     : putPlain(text, length, stream);
-  // Every record reaches the disk before the session goes on, so a crash or a kill
-  // keeps everything up to the last record.
+  // Every record reaches the system before the session goes on, so a crash or a kill
+  // of the program keeps everything up to the last record. The disk itself is the
+  // session's to ask for (syncRecords), where the student would otherwise rely on it.
   ok = fflush(stream) == 0 && ok;
   return ok ? true : reportFailure();
 }
@@ -93,5 +94,12 @@ bool writeEncipheredRecord(std::string* record, FILE* stream) {
 bool writePlainText(const char* text, FILE* stream) {
   bool ok = putPlain(text, strlen(text), stream);
   ok = fflush(stream) == 0 && ok;
+  return ok ? true : reportFailure();
+}
+
+bool syncRecords(FILE* stream, const char* folder) {
+  bool ok = platform().syncFile(stream);
+  if (folder)
+    ok = platform().syncFolder(folder) && ok;
   return ok ? true : reportFailure();
 }

@@ -25,6 +25,14 @@ bool writeEncipheredRecord(std::string* record, FILE* stream);
 // Writes plain characters straight to the stream (line feeds as CR LF), without a record.
 bool writePlainText(const char* text, FILE* stream);
 
+// Puts every record written so far on stable storage, where a power cut cannot take it.
+// Each record is flushed as it is written, which only hands it to the system; the session
+// syncs before the student is shown or asked anything more, so that whatever the student
+// saw recorded is on the disk. With folder given, the folder's list of names too: the
+// file was just made there. A failed sync is a failed write: the student is told, once a
+// session, and false comes back.
+bool syncRecords(FILE* stream, const char* folder = nullptr);
+
 // The message shown, with a press-ENTER pause, the first time a write to the
 // completed-exam file fails.
 extern const char* const ResultWriteFailedMessage;

@@ -52,3 +52,17 @@ void makeResultFileName(const char* tail, char* name, size_t capacity) {
       return;
   }
 }
+
+bool identifierInResultFileName(const std::string& path, std::string* id) {
+  // The file name alone, after the last separator of either system.
+  size_t start = path.find_last_of("/\\");
+  std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
+  size_t mark = name.rfind("_XMC_");
+  if (mark == std::string::npos)
+    return false;
+  size_t end = name.find("_CompletedBy", mark + 5);
+  if (end == std::string::npos || end == mark + 5)
+    return false;
+  *id = name.substr(mark + 5, end - mark - 5);
+  return true;
+}

@@ -6,24 +6,12 @@
 #include <cstring>
 #include <map>
 
-#include "crypto/sha256.h"
-#include "examfile/cipher.h"
 #include "state/program_state.h"
 #include "state/session_clock.h"
 
 namespace {
 
 const char* const NoAnswerTexts[] = {"<<<(OTime)>>>: No Answer.", "<<<(EXIT DONE)>>>: No Answer."};
-
-bool equalsIgnoringCase(const std::string& text, const char* word) {
-  size_t length = strlen(word);
-  if (text.size() != length)
-    return false;
-  for (size_t i = 0; i < length; ++i)
-    if (tolower(static_cast<unsigned char>(text[i])) != tolower(static_cast<unsigned char>(word[i])))
-      return false;
-  return true;
-}
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -120,18 +108,20 @@ void readStamps(const XmcReading& r, XmcAnalysis* a) {
   }
 }
 
+// The time used runs to the last session record. The finish stamp is taken only after
+// the student has left the last screen (and confirmed an end command, and dismissed a
+// time warning), so the time from that record to the stamp is kept apart.
 void readTimes(const XmcReading& r, XmcAnalysis* a) {
   if (!a->HasStart)
     return;
-  uint32_t end = r.StartTick;
-  if (r.HasEndTick) {
-    end = r.EndTick;
-    a->Finished = true;
-  } else if (!r.Events.empty()) {
-    end = r.Events.back().Tick;
-  }
+  uint32_t last = r.Events.empty() ? r.StartTick : r.Events.back().Tick;
   // Whole seconds of the tick count, as the session counted them, across a wrap too.
-  a->UsedSeconds = elapsedSecondsBetween(r.StartTick, end);
+  a->UsedSeconds = elapsedSecondsBetween(r.StartTick, last);
+  if (r.HasEndTick) {
+    a->Finished = true;
+    uint32_t end = elapsedSecondsBetween(r.StartTick, r.EndTick);
+    a->ClosedAfterSeconds = end > a->UsedSeconds ? end - a->UsedSeconds : 0;
+  }
   int64_t allowance = static_cast<int64_t>(a->TimeLimitMinutes) * 60;
   a->LateSeconds = static_cast<int64_t>(a->UsedSeconds) - allowance;
 }
@@ -188,15 +178,20 @@ bool readSummaryLine(const std::string& line, SummaryLine* out) {
   return true;
 }
 
-// Questions and answers in the order of the session records.
-void readEntries(const XmcReading& r, XmcAnalysis* a) {
+// Questions and answers in the order of the session records. Returns whether a question
+// came up again after it had been answered, which only an exam with review on does.
+bool readEntries(const XmcReading& r, XmcAnalysis* a) {
   // An answer belongs to the question presented last; entries grow, so keep its index.
   size_t current = SIZE_MAX;
   std::map<std::string, std::string> confirmed;
+  bool reviewSeen = false;
   for (const XmcEvent& e : r.Events) {
     switch (e.What) {
       case XmcEvent::Question: {
         XmcEntry* entry = entryFor(&a->Entries, e.Label);
+        auto was = confirmed.find(e.Label);
+        if (was != confirmed.end() && !isSkipAnswer(was->second))
+          reviewSeen = true;
         entry->Presented = true;
         entry->Text = e.FirstLine;
         entry->Heading = e.Heading;
@@ -210,7 +205,7 @@ void readEntries(const XmcReading& r, XmcAnalysis* a) {
         a->Entries[current].Answer = e.Label;
         a->Entries[current].HasAnswer = true;
         confirmed[a->Entries[current].Label] = e.Label;
-        if (equalsIgnoringCase(e.Label, "#skip"))
+        if (isSkipAnswer(e.Label))
           ++a->SkipsUsed;
         break;
       case XmcEvent::Rejected:
@@ -260,29 +255,76 @@ void readEntries(const XmcReading& r, XmcAnalysis* a) {
     if (e.Presented)
       ++a->Presented;
     auto was = confirmed.find(e.Label);
-    e.Answered = e.Presented && was != confirmed.end() && !equalsIgnoringCase(was->second, "#skip");
+    e.Answered = e.Presented && was != confirmed.end() && !isSkipAnswer(was->second);
     if (e.Answered)
       ++a->Answered;
   }
+  return reviewSeen;
 }
 
-void readEnd(const XmcReading& r, XmcAnalysis* a) {
-  if (!a->Finished) {
-    a->End = XmcEnd::CutShort;
+bool isNoAnswerMark(const std::string& answer) {
+  return answer == NoAnswerTexts[0] || answer == NoAnswerTexts[1];
+}
+
+// A file that stops where the student, having answered every question put to him, was
+// shown the last screen: killed there, or the terminal closed. Nothing after his last
+// answer is lost but the closing part the program writes once that screen is left.
+bool endsAfterLastAnswer(const XmcReading& r, const XmcAnalysis& a) {
+  if (!r.cut() || !r.LogWhole || r.HasEndTick || r.Events.empty() ||
+      r.Events.back().What != XmcEvent::Confirmed || isSkipAnswer(r.Events.back().Label))
+    return false;
+  for (const XmcEntry& e : a.Entries)
+    if (!e.Answered)
+      return false;
+  return true;
+}
+
+// How the session ended, from what the program writes at its end: the no-answer marks
+// say why it ended (OTime: the allowance ran out; EXIT DONE: an end command), and the
+// session records end where the student's last action was.
+void readEnd(const XmcReading& r, XmcAnalysis* a, bool reviewSeen) {
+  // The whole summary is written only once the session is over.
+  bool over = r.HasEndTick || r.Reached >= XmcSection::Closing;
+  if (!over) {
+    a->End = endsAfterLastAnswer(r, *a) ? XmcEnd::AfterLastAnswer : XmcEnd::CutShort;
+    a->EndKnown = a->HasStart && a->End == XmcEnd::AfterLastAnswer;
     return;
   }
-  if (!r.Events.empty() && r.Events.back().What == XmcEvent::EndCommand) {
+  a->EndKnown = a->HasStart;
+  bool timeMarks = false, commandMarks = false, skipLeft = false;
+  for (const XmcEntry& e : a->Entries) {
+    timeMarks = timeMarks || e.Answer == NoAnswerTexts[0];
+    commandMarks = commandMarks || e.Answer == NoAnswerTexts[1];
+    skipLeft = skipLeft || isSkipAnswer(e.Answer);
+  }
+  const XmcEvent* last = r.Events.empty() ? nullptr : &r.Events.back();
+  if (timeMarks) {
+    a->End = XmcEnd::Time;
+  } else if (last && last->What == XmcEvent::EndCommand) {
     a->End = XmcEnd::Command;
-    a->EndCommand = r.Events.back().Label;
-    return;
+    a->EndCommand = last->Label;
+  } else if (!last || last->What != XmcEvent::Confirmed || skipLeft || reviewSeen) {
+    // A question left open (skipped), a question shown or an answer taken back last, or
+    // an exam with review on: only the time ends a session there.
+    a->End = XmcEnd::Time;
+  } else {
+    a->End = XmcEnd::AllAnswered;
   }
-  // The session ends on time once a question comes up 4 seconds or more past the
-  // allowance; otherwise it ended because every question had an answer.
-  bool overTime = a->LateSeconds >= 4;
-  for (const XmcEntry& e : a->Entries)
-    if (e.Answer == NoAnswerTexts[0])
-      overTime = true;
-  a->End = overTime ? XmcEnd::Time : XmcEnd::AllAnswered;
+
+  if (!a->Mismatch.empty())
+    return;
+  if (commandMarks && a->End != XmcEnd::Command)
+    a->Mismatch = "the summary marks unanswered questions as ended by a command, but the "
+                  "session records do not end with one";
+  // The program ends a session on time only when a question comes up 4 seconds or more
+  // past the allowance, and takes its finish stamp after that.
+  if (a->End == XmcEnd::Time && a->Finished && a->HasExamLine) {
+    int64_t endPast = static_cast<int64_t>(a->UsedSeconds) + a->ClosedAfterSeconds -
+                      static_cast<int64_t>(a->TimeLimitMinutes) * 60;
+    if (endPast < 4)
+      a->Mismatch = "the session ended on time, but its finish stamp is less than 4 s past the "
+                    "allowance";
+  }
 }
 
 // The echo's question lines: "%u. TEXT" or "%u. (%5.1f pts) TEXT" at the start of a
@@ -319,7 +361,7 @@ void readEcho(const std::string& echo, std::vector<XmcExamQuestion>* questions) 
   bool questionHasSubs = true;  // nothing open yet
   auto closeQuestion = [&] {
     if (!questionHasSubs)
-      questions->push_back({std::to_string(lastSlot), questionPoints, questionLine});
+      questions->push_back({std::to_string(lastSlot), questionPoints, questionLine, ""});
   };
   for (size_t at = 0; at < echo.size();) {
     size_t lineEnd = echo.find('\n', at);
@@ -351,7 +393,7 @@ void readEcho(const std::string& echo, std::vector<XmcExamQuestion>* questions) 
         p += 3;
         std::string points;
         if (takePoints(echo, &p, &points)) {
-          questions->push_back({number, points, questionLine});
+          questions->push_back({number, points, questionLine, echo.substr(p, lineEnd - p)});
           questionHasSubs = true;
         }
       }
@@ -374,20 +416,22 @@ XmcAnalysis analyzeXmc(const XmcReading& reading) {
   readNameLine(reading.NameLine, &a);
   readStamps(reading, &a);
   readTimes(reading, &a);
-  readEntries(reading, &a);
-  readEnd(reading, &a);
+  bool reviewSeen = readEntries(reading, &a);
+  a.Questions = static_cast<int>(a.Entries.size());
+  a.AllQuestionsKnown = reading.Reached >= XmcSection::Closing;
+  readEnd(reading, &a, reviewSeen);
   readEcho(reading.Echo, &a.ExamQuestions);
-  numberEntries(&a, a.ExamQuestions);
+  numberEntries(&a.Entries, a.ExamQuestions);
   return a;
 }
 
-void numberEntries(XmcAnalysis* a, const std::vector<XmcExamQuestion>& exam) {
+void numberEntries(std::vector<XmcEntry>* entries, const std::vector<XmcExamQuestion>& exam) {
   std::vector<bool> used(exam.size(), false);
-  for (const XmcEntry& e : a->Entries)
+  for (const XmcEntry& e : *entries)
     for (size_t i = 0; i < exam.size(); ++i)
       if (!e.ExamNumber.empty() && exam[i].Number == e.ExamNumber)
         used[i] = true;
-  for (XmcEntry& e : a->Entries) {
+  for (XmcEntry& e : *entries) {
     if (!e.Presented || !e.ExamNumber.empty())
       continue;
     bool sub = !e.Heading.empty();
@@ -414,111 +458,88 @@ void numberEntries(XmcAnalysis* a, const std::vector<XmcExamQuestion>& exam) {
   }
 }
 
-XmcKeyMatch checkResultKey(const XmcReading& reading, const std::string& studentId,
-                           const std::string& password) {
-  if (reading.Reached < XmcSection::Log || studentId.size() != 6)
-    return XmcKeyMatch::Unknown;
-  // The result key as exam loading makes it: the identifier, letters in lower case, and
-  // the digest of the password.
-  uint8_t seed[38];
-  for (int i = 0; i < 6; ++i)
-    seed[i] = static_cast<uint8_t>(tolower(static_cast<unsigned char>(studentId[i])));
-  sha256(seed + 6, password.data(), password.size());
-  CipherState expected{};
-  sha256(expected.Digest, seed, sizeof seed);
-  deriveCipherState(&expected);
-  for (int k = 0; k < 3; ++k)
-    if (expected.Steps[k] != reading.Steps[k] || expected.Positions[k] != reading.StartPositions[k])
-      return XmcKeyMatch::Differs;
-  return XmcKeyMatch::Matches;
+bool givesAnswer(const XmcEntry& e) {
+  return e.Presented && e.HasAnswer && !e.Answer.empty() && !isNoAnswerMark(e.Answer) &&
+         !isSkipAnswer(e.Answer);
 }
 
-namespace {
-
-XmcVerdict verdict(XmcVerdictKind kind, const std::string& text) {
-  return XmcVerdict{kind, text};
-}
-
-}  // namespace
-
-XmcVerdict judgeXmc(const std::string& bytes, const XmcReading& r, const XmcAnalysis& a,
-                    const std::string& password) {
-  if (bytes.empty())
-    return verdict(XmcVerdictKind::Damaged, "damaged: the file is empty");
-  if (r.Reached == XmcSection::ExamLine && r.ProblemOffset == 0)
-    return verdict(XmcVerdictKind::Damaged, "damaged: not a completed-exam (XMC) file");
-  char where[160];
-  snprintf(where, sizeof where, " (byte %zu, in %s)", r.ProblemOffset, xmcSectionName(r.Reached));
-  XmcKeyMatch key = checkResultKey(r, a.StudentId, password);
-  bool stampRead = r.Reached > XmcSection::Log || a.HasStart;
-  if (key == XmcKeyMatch::Differs && stampRead)
-    return verdict(XmcVerdictKind::Foreign,
-                   "not made with this password or not for this identifier");
-  if (!r.ok() && r.ProblemOffset < bytes.size())
-    return verdict(XmcVerdictKind::Damaged, "damaged: " + r.Problem + where);
-  if (key == XmcKeyMatch::Differs)
-    return verdict(XmcVerdictKind::Damaged, "damaged: the key start values" + std::string(where));
-  if (!a.Mismatch.empty())
-    return verdict(XmcVerdictKind::Damaged, "damaged: " + a.Mismatch);
-  // Without an identifier nothing ties the file to the password: it is never genuine.
-  if (r.ok() && key != XmcKeyMatch::Matches)
-    return verdict(XmcVerdictKind::Damaged,
-                   "damaged: the name line gives no identifier of six characters");
-  if (!r.ok())
-    return verdict(XmcVerdictKind::CutShort,
-                   std::string("cut short: the file ends in ") + xmcSectionName(r.Reached));
-  return verdict(XmcVerdictKind::Genuine, "genuine and whole");
-}
-
-std::string xmcEndText(const XmcAnalysis& a) {
-  switch (a.End) {
-    case XmcEnd::Command: return a.EndCommand;
+std::string xmcEndText(XmcEnd end, const std::string& endCommand) {
+  switch (end) {
+    case XmcEnd::Command: return endCommand;
     case XmcEnd::Time: return "time";
     case XmcEnd::AllAnswered: return "all answered";
+    case XmcEnd::AfterLastAnswer: return "after last answer";
     case XmcEnd::CutShort: return "cut short";
   }
   return "";
 }
 
+std::string questionsPresented(int count) {
+  if (count == 1)
+    return "the one question it presented";
+  return "each of the " + std::to_string(count) + " questions it presented";
+}
+
 std::string formatDuration(uint64_t seconds) {
-  char text[48];
   if (seconds >= 3600)
-    snprintf(text, sizeof text, "%llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
-             static_cast<unsigned long long>(seconds / 60 % 60),
-             static_cast<unsigned long long>(seconds % 60));
-  else
-    snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
-             static_cast<unsigned long long>(seconds % 60));
+    return formatHoursMinutesSeconds(seconds);
+  char text[48];
+  snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
+           static_cast<unsigned long long>(seconds % 60));
+  return text;
+}
+
+std::string formatHoursMinutesSeconds(uint64_t seconds) {
+  char text[48];
+  snprintf(text, sizeof text, "%llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
+           static_cast<unsigned long long>(seconds / 60 % 60),
+           static_cast<unsigned long long>(seconds % 60));
   return text;
 }
 
 std::string xmcLateText(const XmcAnalysis& a) {
-  if (!a.HasStart || !a.HasExamLine)
+  // A file cut short may have gone on past its last record: how late is not known.
+  if (!a.HasStart || !a.HasExamLine || !a.EndKnown)
     return "";
-  if (a.LateSeconds > 0)
-    return "late " + formatDuration(static_cast<uint64_t>(a.LateSeconds));
-  return "left " + formatDuration(static_cast<uint64_t>(-a.LateSeconds));
+  return formatLateness(a.LateSeconds);
+}
+
+std::string formatLateness(int64_t lateSeconds) {
+  if (lateSeconds > 0)
+    return "late " + formatDuration(static_cast<uint64_t>(lateSeconds));
+  return "left " + formatDuration(static_cast<uint64_t>(-lateSeconds));
 }
 
 std::string xmcEndLine(const XmcAnalysis& a) {
-  std::string line;
+  std::string text;
   switch (a.End) {
-    case XmcEnd::Command: line = "The session ended with " + a.EndCommand + " as typed"; break;
-    case XmcEnd::Time: line = "The session ended when the time allowance ran out"; break;
-    case XmcEnd::AllAnswered: line = "The session ended with every question answered"; break;
-    case XmcEnd::CutShort: line = "The session was cut short: the file has no finish stamp"; break;
+    case XmcEnd::Command: text = "The session ended with " + a.EndCommand + " as typed."; break;
+    case XmcEnd::Time: text = "The session ended when the time allowance ran out."; break;
+    case XmcEnd::AllAnswered: text = "The session ended with every question answered."; break;
+    case XmcEnd::AfterLastAnswer:
+      text = "The file ends after an answer to " + questionsPresented(a.Presented) +
+             ", without its closing part.";
+      break;
+    case XmcEnd::CutShort: text = "The session was cut short: the file has no finish stamp."; break;
   }
-  if (a.HasStart) {
-    line += a.Finished ? ", after " : ", its last record after ";
-    line += formatDuration(a.UsedSeconds);
-    if (a.HasExamLine) {
-      line += " of " + formatDuration(static_cast<uint64_t>(a.TimeLimitMinutes) * 60) + " allowed";
-      if (a.Finished)
-        line += a.LateSeconds > 0 ? ": " + formatDuration(static_cast<uint64_t>(a.LateSeconds)) + " late"
-                                  : ": " + formatDuration(static_cast<uint64_t>(-a.LateSeconds)) + " left";
-    }
-  }
-  return line + ".\n";
+  if (a.End != XmcEnd::AfterLastAnswer && a.End != XmcEnd::CutShort && !a.Finished)
+    text += " The file ends before its finish stamp.";
+  text += "\n";
+  if (!a.HasStart)
+    return text;
+  std::string allowed =
+      a.HasExamLine ? " of " + formatDuration(uint64_t{a.TimeLimitMinutes} * 60) + " allowed" : "";
+  if (!a.EndKnown)
+    return text + "Its last record came " + formatDuration(a.UsedSeconds) + " after the start" +
+           (allowed.empty() ? "" : "," + allowed) + ".\n";
+  text += "Time used: " + formatDuration(a.UsedSeconds) + allowed;
+  if (a.HasExamLine)
+    text += ", " + xmcLateText(a);
+  text += " (from the start stamp to the last session record).\n";
+  if (a.Finished)
+    text += "The finish stamp came " + formatDuration(a.ClosedAfterSeconds) +
+            " after that record; that wait is not time used.\n";
+  return text;
 }
 
 std::string xmcNumberedSummary(const XmcReading& r, const XmcAnalysis& a) {

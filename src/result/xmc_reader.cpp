@@ -1,5 +1,6 @@
 #include "result/xmc_reader.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -80,7 +81,7 @@ const char* const EchoStart = "\n\nQUESTIONS:  (";
 
 class Reader {
  public:
-  explicit Reader(const std::string& bytes) : f_(bytes) {}
+  explicit Reader(const std::string& bytes) : f_(bytes) { r_.Size = bytes.size(); }
 
   XmcReading run() {
     if (!plainBlock(&r_.ExamLine, ";", "the exam line"))
@@ -103,6 +104,7 @@ class Reader {
     r_.Log = log;
     if (!checkLog(runStart + 2 * KeyStartBytes) || !whole)
       return r_;
+    r_.LogWhole = true;
     if (pos_ == f_.size())
       return stop(pos_, "the file ends in the session records: the session did not finish");
     if (!expect("\r\n\r\n", "the break before the summary"))
@@ -458,6 +460,15 @@ class Reader {
 
 }  // namespace
 
+bool isSkipAnswer(const std::string& answer) {
+  if (answer.size() != 5)
+    return false;
+  for (size_t i = 0; i < 5; ++i)
+    if (tolower(static_cast<unsigned char>(answer[i])) != "#skip"[i])
+      return false;
+  return true;
+}
+
 const char* xmcSectionName(XmcSection section) {
   switch (section) {
     case XmcSection::ExamLine: return "the exam line";
@@ -498,28 +509,34 @@ std::string xmcTranscript(const XmcReading& r, const std::string* summary) {
 }
 
 std::string xmcTimeline(const XmcReading& r) {
-  std::string out = "shown at    question   answer confirmed after\n";
-  char line[160];
+  std::string out = "shown at    question   outcome\n";
+  char line[192];
   for (size_t i = 0; i < r.Events.size(); ++i) {
     const XmcEvent& shown = r.Events[i];
     if (shown.What != XmcEvent::Question)
       continue;
     uint32_t at = shown.Tick - r.StartTick;
-    const char* outcome = "not answered";
-    char took[48];
+    std::string outcome = "not answered";
+    char after[48];
+    // An end command the student took back is followed by more records of the question.
     for (size_t j = i + 1; j < r.Events.size() && r.Events[j].What != XmcEvent::Question; ++j) {
-      if (r.Events[j].What == XmcEvent::Confirmed) {
-        uint32_t ms = r.Events[j].Tick - shown.Tick;
-        snprintf(took, sizeof took, "%u.%03u s", ms / 1000, ms % 1000);
-        outcome = took;
+      const XmcEvent& e = r.Events[j];
+      uint32_t ms = e.Tick - shown.Tick;
+      snprintf(after, sizeof after, " after %u.%03u s", ms / 1000, ms % 1000);
+      if (e.What == XmcEvent::Confirmed) {
+        // A confirmed #skip puts the question off; it answers nothing.
+        bool skip = isSkipAnswer(e.Label);
+        outcome = (skip ? "skipped" : "answered") + std::string(after);
         break;
       }
-      if (r.Events[j].What == XmcEvent::EndCommand)
-        outcome = "exam ended";
+      if (e.What == XmcEvent::EndCommand) {
+        bool last = j + 1 == r.Events.size() && r.HasEndTick;
+        outcome = (last ? "ended with " + e.Label : e.Label + " typed") + after;
+      }
     }
-    snprintf(line, sizeof line, "%4u:%02u.%03u  %-9s  %s\n", at / 60000, at / 1000 % 60,
-             at % 1000, shown.Label.c_str(), outcome);
-    out += line;
+    snprintf(line, sizeof line, "%4u:%02u.%03u  %-9s  ", at / 60000, at / 1000 % 60, at % 1000,
+             shown.Label.c_str());
+    out += line + outcome + "\n";
   }
   return out;
 }

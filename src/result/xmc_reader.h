@@ -35,12 +35,21 @@ struct XmcReading {
   bool HasEndTick = false;
   uint32_t EndTick = 0;
   std::vector<XmcEvent> Events;
+  bool LogWhole = false;  // the session records end with a whole record
 
+
+  size_t Size = 0;                            // of the file read
   XmcSection Reached = XmcSection::ExamLine;  // End when the file is whole
   std::string Problem;                       // empty when the file is whole and sound
   size_t ProblemOffset = 0;                  // byte offset in the file where it stops
   bool ok() const { return Problem.empty(); }
+  // Stopped where the file ends: cut off, rather than damaged before its end.
+  bool cut() const { return !ok() && ProblemOffset >= Size; }
 };
+
+// Whether a confirmed answer is the #skip command, in any letter case: it puts the
+// question off and answers nothing.
+bool isSkipAnswer(const std::string& answer);
 
 // "the session records", "the echo of the exam": where a reading stopped, for messages.
 const char* xmcSectionName(XmcSection section);
@@ -53,5 +62,6 @@ XmcReading readXmc(const std::string& bytes);
 // The whole file as text: plain parts and deciphered runs in file order; summary, when
 // given, stands for the answer summary as deciphered.
 std::string xmcTranscript(const XmcReading& reading, const std::string* summary = nullptr);
-// Per presented question: when it was shown and how long until its answer was confirmed.
+// Per presented question: when it was shown and what became of it: answered, skipped or
+// an end command, and how long after it was shown.
 std::string xmcTimeline(const XmcReading& reading);

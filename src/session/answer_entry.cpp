@@ -22,10 +22,13 @@ bool isAllWhitespace(const char* line) {
   return true;
 }
 
+// Every answer attempt is on the disk before the student sees the next prompt: an answer
+// shown as confirmed must survive a power cut.
 void writeTickRecord(const char* format, uint32_t tick, const char* text, FILE* stream) {
   std::string record;
   appendFormat(&record, format, tick, text);
   writeEncipheredRecord(&record, stream);
+  syncRecords(stream);
 }
 
 // True when the answer, trimmed as the question store trims answers (blanks, tabs and

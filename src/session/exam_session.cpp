@@ -157,6 +157,8 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   char* lastSeparator = strrchr(directory, platform().pathSeparator());
   if (lastSeparator)
     lastSeparator[1] = '\0';
+  // Where the file was made, so that its name is put on the disk with its first records.
+  const char* folder = lastSeparator ? directory : ".";
 
   clearScreen();
   showInstructions(directory, resultFileName);
@@ -198,6 +200,9 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   record.clear();
   appendFormat(&record, "; %s (tck:%08X) ExamCount:%02X\n\n", stamp, startTick, examCount);
   writeEncipheredRecord(&record, stream);
+  // A file made moments before a power cut can come back empty, or not at all, unless
+  // its bytes and its name are on the disk.
+  syncRecords(stream, folder);
 
   QListEntry* first = buildQuestionList();
   if (!first) {
@@ -211,6 +216,7 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
 
   markUnanswered();
   writeAnswerSummary(stream);
+  syncRecords(stream);
   State.EndReason = 0;
   State.SessionActive.store(0);
   record = "\n\nEXAM COMPLETE:\n\n";
@@ -227,6 +233,9 @@ void runExamSession(FILE* stream, const char* resultFileName, int8_t counter) {
   record = "\n\nSAVING EXAM ... \n\n";
   writeRecord(RecordMode::Plain, record.data(), record.size(), stream, false);
   writeExamEcho(stream);
+  // One sync for the whole closing part, not one for each of its many records: the file
+  // is whole on the disk before the student is told to turn it in.
+  syncRecords(stream);
 
   clearScreen();
   formatStampedTime("FINISH TIME:", finishLocal, stamp, sizeof stamp, true);

@@ -177,6 +177,8 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
     appendFormat(&record, "tck:%08X\n%02d. (%5.1f %s) %s\n", tick, entry->Number,
                  static_cast<double>(points), unitOf(points), question->Text);
     writeEncipheredRecord(&record, stream);
+    // What the student was shown is on the disk before the answer is asked for.
+    syncRecords(stream);
     result = enterAnswer(&confirmed, question, stream);
   } else {
     SubQuestion* sub = entry->Sub;
@@ -195,6 +197,7 @@ int presentQuestion(bool* firstAnswerGiven, QListEntry* entry, FILE* stream) {
     appendFormat(&record, "tck:%08X\n%02d.%c. (%5.1f %s) %s\n", tick, entry->Number,
                  subQuestionLetter(sub), static_cast<double>(points), unitOf(points), sub->Text);
     writeEncipheredRecord(&record, stream);
+    syncRecords(stream);
     result = enterAnswer(&confirmed, sub, stream);
   }
   if (confirmed) {

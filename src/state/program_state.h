@@ -206,6 +206,8 @@ struct ProgramState {
   // The client area of the question window; a window opened later keeps the last size.
   std::atomic<uint16_t> ClientWidth{960};
   std::atomic<uint16_t> ClientHeight{640};
+  // The monitor DPI the client area's pixels and the font cells are for (96: as stated).
+  std::atomic<uint16_t> WindowDpi{96};
   std::atomic<uint8_t> ClassRegistered{0};
 
   // Exam file discovery.

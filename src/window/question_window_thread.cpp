@@ -6,11 +6,17 @@
 // layout. A text handed over wakes the window at once; the timer thread sleeps until
 // the countdown's next second and wakes the window only when the countdown then reads
 // differently, which redraws the countdown's row alone.
+//
+// The window's place, its client area and the font cells are lengths for a 96-DPI
+// screen, scaled by the DPI of the monitor the window is on (State.WindowDpi): at 150 %
+// the window is 1440 x 960 with cells of 18 x 30, and lays out the same 80 columns and
+// 32 rows as 960 x 640 with cells of 12 x 20 at 100 %.
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <memory>
 
+#include "platform/dpi_scale.h"
 #include "platform/platform.h"
 #include "state/program_state.h"
 #include "state/session_clock.h"
@@ -46,9 +52,28 @@ struct Screen {
   bool PaintWanted = false;
 };
 
+// The cell of the font size in use, in pixels of the window's monitor: the table's
+// cells are for 96 DPI.
 CellSize currentCell() {
   int index = std::min<int>(State.FontIndex.load(std::memory_order_relaxed), FontSizeCount - 1);
-  return FontSizeTable[index];
+  int dpi = State.WindowDpi.load(std::memory_order_relaxed);
+  return CellSize{scaleToDpi(FontSizeTable[index].Width, dpi),
+                  scaleToDpi(FontSizeTable[index].Height, dpi)};
+}
+
+uint16_t clampedLength(int pixels) { return static_cast<uint16_t>(std::clamp(pixels, 0, 65535)); }
+
+// The window's sizes from now on are for a monitor of dpi: the client area kept from
+// before keeps its size in 96-DPI units.
+void adoptDpi(int dpi) {
+  int was = State.WindowDpi.load(std::memory_order_relaxed);
+  if (dpi <= 0 || dpi == was)
+    return;
+  State.ClientWidth.store(clampedLength(scaleBetweenDpi(State.ClientWidth.load(), was, dpi)),
+                          std::memory_order_relaxed);
+  State.ClientHeight.store(clampedLength(scaleBetweenDpi(State.ClientHeight.load(), was, dpi)),
+                           std::memory_order_relaxed);
+  State.WindowDpi.store(clampedLength(dpi), std::memory_order_relaxed);
 }
 
 RgbColor textColor(uint8_t choice) {
@@ -211,12 +236,19 @@ bool handleEvent(QuestionWindowRun* run, Screen& screen, const WindowEvent& even
       }
       return true;
     case Kind::Resized:
-      State.ClientWidth.store(static_cast<uint16_t>(std::clamp(event.Width, 0, 65535)),
-                              std::memory_order_relaxed);
-      State.ClientHeight.store(static_cast<uint16_t>(std::clamp(event.Height, 0, 65535)),
-                               std::memory_order_relaxed);
+      State.ClientWidth.store(clampedLength(event.Width), std::memory_order_relaxed);
+      State.ClientHeight.store(clampedLength(event.Height), std::memory_order_relaxed);
       relayout(screen);
       screen.PaintWanted = true;
+      return true;
+    case Kind::DpiChanged:
+      // The cells take the new monitor's scale now; the client area's new size comes
+      // with the Resized the backend's own resize sends.
+      if (event.Dpi > 0) {
+        State.WindowDpi.store(clampedLength(event.Dpi), std::memory_order_relaxed);
+        relayout(screen);
+        screen.PaintWanted = true;
+      }
       return true;
     case Kind::Exposed:
       screen.PaintWanted = true;
@@ -323,7 +355,11 @@ void runQuestionWindowThread(QuestionWindowRun* run) {
     return;
   }
   State.ClassRegistered.store(1, std::memory_order_relaxed);
-  if (!backend.create("QUESTION", 50, 50, State.ClientWidth.load(), State.ClientHeight.load())) {
+  // At the place and the size it last had, in 96-DPI units, on the monitor it opens on.
+  int dpi = backend.dpi();
+  adoptDpi(dpi);
+  int corner = scaleToDpi(50, State.WindowDpi.load(std::memory_order_relaxed));
+  if (!backend.create("QUESTION", corner, corner, State.ClientWidth.load(), State.ClientHeight.load())) {
     backend.destroy();
     backend.threadDone();
     reportStart(run, QuestionWindowRun::Start::WindowFailed);

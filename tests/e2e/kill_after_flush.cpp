@@ -1,7 +1,8 @@
 // Loaded into the real program ahead of the C library by the kill loop of the end-to-end
-// tests: it counts the flushes of the completed-exam file and, when VERITOR_KILL_AFTER_FLUSH
-// names one, ends the process with SIGKILL right after it, as a power cut after that
-// record would. With VERITOR_FLUSH_COUNT_FILE set, each flush writes the count so far
+// tests: it counts the flushes of the completed-exam file that bring it new bytes (a
+// record; the flush that begins a sync of the file brings none) and, when
+// VERITOR_KILL_AFTER_FLUSH names one, ends the process with SIGKILL right after it, as a
+// kill after that record would. With VERITOR_FLUSH_COUNT_FILE set, each flush writes the count so far
 // there, so that a whole session tells how many kill points it has.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,6 +43,7 @@ void writeCount(long count) {
 }
 
 long g_flushes = 0;
+off_t g_size = 0;  // the file's size at the last flush counted
 
 }  // namespace
 
@@ -50,6 +53,10 @@ extern "C" int fflush(FILE* stream) {
   int result = realFlush(stream);
   if (!isCompletedExamFile(stream))
     return result;
+  struct stat info;
+  if (fstat(fileno(stream), &info) != 0 || info.st_size == g_size)
+    return result;
+  g_size = info.st_size;
   ++g_flushes;
   writeCount(g_flushes);
   const char* killAt = getenv("VERITOR_KILL_AFTER_FLUSH");

@@ -86,7 +86,7 @@ TEST(ManualPages, AuthorPageDescribesEveryCommandAndOption) {
     EXPECT_NE(page.find(".SS " + command + "\n"), std::string::npos) << command;
 
   // The commands whose options the page lists one by one.
-  for (const std::string command : {"make", "show", "read"}) {
+  for (const std::string command : {"make", "show", "read", "report"}) {
     std::set<std::string> options = optionsOf(helpOf(command));
     ASSERT_FALSE(options.empty()) << command;
     for (const std::string& option : options)

@@ -28,8 +28,13 @@ void think() {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
-PtyProgram::PtyProgram(const std::string& binary, const std::string& dir,
+PtyProgram::PtyProgram(const std::vector<std::string>& command, const std::string& dir,
                        const std::vector<EnvSetting>& environment) {
+  // Made before the fork: the child only execs.
+  std::vector<char*> arguments;
+  for (const std::string& argument : command)
+    arguments.push_back(const_cast<char*>(argument.c_str()));
+  arguments.push_back(nullptr);
   // One start at a time, and no descriptor of it left to the programs started after it:
   // a sibling holding the other end of the pipe would keep the program waiting, and one
   // holding the terminal would hide that the program has gone.
@@ -55,7 +60,7 @@ PtyProgram::PtyProgram(const std::string& binary, const std::string& dir,
       else
         unsetenv(setting.Name);
     }
-    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    execv(arguments[0], arguments.data());
     _exit(127);
   }
   close(sync[0]);
@@ -139,6 +144,18 @@ void PtyProgram::killNow() {
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   ended_ = true;
+}
+
+bool PtyProgram::waitForRawKeys(int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    struct termios now;
+    if (tcgetattr(master_, &now) == 0 && !(now.c_lflag & (ICANON | ECHO)))
+      return true;
+    if (std::chrono::steady_clock::now() > deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 bool PtyProgram::modesRestored() const {

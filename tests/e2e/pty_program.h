@@ -23,6 +23,10 @@ class PtyProgram {
   // Starts binary in dir on a 120 by 40 terminal with TERM=xterm and the given changes
   // to the environment.
   PtyProgram(const std::string& binary, const std::string& dir,
+             const std::vector<EnvSetting>& environment)
+      : PtyProgram(std::vector<std::string>{binary}, dir, environment) {}
+  // The same for a command: the binary and its arguments.
+  PtyProgram(const std::vector<std::string>& command, const std::string& dir,
              const std::vector<EnvSetting>& environment);
   ~PtyProgram();
   PtyProgram(const PtyProgram&) = delete;
@@ -43,6 +47,11 @@ class PtyProgram {
 
   // Ends the program at once, as a power cut or a kill from outside would.
   void killNow();
+
+  // Waits until the program reads the terminal key by key (line mode and the terminal's
+  // own echo off), as it does mid-line; false after the time-out. Keys typed before that
+  // are echoed by the terminal itself, which a test must not take for the program's echo.
+  bool waitForRawKeys(int timeoutMs = 5000);
 
   // Whether the terminal's modes are as the program found them when it started.
   bool modesRestored() const;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "crypto/key_data.h"
 #include "examfile/exam_discovery.h"
 #include "examfile/exam_writer.h"
+#include "examfile/expiry_check.h"
 #include "format/question_store.h"
 #include "session/exam_session.h"
 #include "support/file_time_at.h"
@@ -203,6 +205,45 @@ TEST_F(ExamLoaderTest, EveryFileIsOpenedThroughThePlatform) {
                                                        result + " rb", result + " w+b"}));
 }
 
+// The lowered counter is on the disk before the exam is shown: a power cut during the
+// session must not leave the exam reading as never opened.
+class SyncRecorder : public ScriptedPlatform {
+ public:
+  FILE* openFile(const char* path, const char* mode) override {
+    FILE* file = ScriptedPlatform::openFile(path, mode);
+    Names[file] = std::filesystem::path(path).filename().string();
+    return file;
+  }
+  bool syncFile(FILE* stream) override {
+    bool synced = ScriptedPlatform::syncFile(stream);
+    Synced.push_back(Names[stream] + (g_session.Calls == 0 ? " before" : " during") +
+                     " the session, counter " + OnDisk().substr(counterOffset(), 2));
+    return synced;
+  }
+  std::map<FILE*, std::string> Names;
+  std::vector<std::string> Synced;
+  std::function<std::string()> OnDisk;
+};
+
+TEST_F(ExamLoaderTest, TheLoweredCounterIsSyncedBeforeTheSession) {
+  options.OpenCounter = 0x00;
+  writeExam(exam());
+  const std::string before = onDisk().substr(counterOffset(), 2);
+  SyncRecorder recorder;
+  recorder.OnDisk = [this] { return onDisk(); };
+  recorder.setUtc(Now);
+  setPlatform(&recorder);
+  recorder.typeLine("1");
+  recorder.typeLine("open sesame");
+  const int status = runProgram([] { loadExam(); });
+  setPlatform(&console);
+  ASSERT_EQ(status, NoExit) << recorder.allText();
+  const std::string after = onDisk().substr(counterOffset(), 2);
+  EXPECT_NE(after, before);
+  EXPECT_EQ(recorder.Synced,
+            (std::vector<std::string>{std::string(ExamName) + " before the session, counter " + after}));
+}
+
 TEST_F(ExamLoaderTest, EachLoadLowersTheCounterOnceMore) {
   options.OpenCounter = 0xFF;
   options.ReviewMode = ReviewOn;
@@ -257,6 +298,46 @@ TEST_F(ExamLoaderTest, RefusalsThatEndTheProgram) {
     EXPECT_NE(shown.find("\n\n" + c.Message + PressEnterBanner), std::string::npos)
         << shown;
     EXPECT_EQ(attributeOf(c.Message), 12);
+    EXPECT_EQ(onDisk(), before);
+    EXPECT_EQ(g_session.Calls, 0);
+    releaseExamFileList();
+  }
+}
+
+// The clock check finds four files written after the clock's present: the clock was set
+// back. An exam that is expired as well is refused as expired, and either way the file
+// stays as it was.
+TEST_F(ExamLoaderTest, ClockSetBackAndExpiredIsRefusedAsExpired) {
+  TempFolder recent;
+  for (int i = 1; i <= 4; ++i) {
+    const std::string name = "recent" + std::to_string(i);
+    recent.write(name, "x");
+    FileTimes times;
+    times.LastAccess = times.LastWrite = Now + i * Minute;
+    ASSERT_TRUE(platform().setFileTimes(recent.file(name).c_str(), times));
+  }
+  console.setUserFolder(1, recent.path());
+  const struct {
+    const char* Expiry;
+    const char* Message;
+    const char* NotShown;
+  } cases[] = {
+      {"2026/12/31::23:59:00", "System Clock Reset Detected - Contact Instructor.", "expired"},
+      {"2026/03/01::11:59:00", "\nThis exam/homework has expired.", "Clock Reset"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Expiry);
+    initExamState();  // starts the scan of the user's folders, as start-up does
+    snprintf(State.StartDirectory, sizeof State.StartDirectory, "%s", folder.path().c_str());
+    options.ExpiryDate = c.Expiry;
+    writeExam(exam());
+    const std::string before = onDisk();
+    console.takeText();
+    EXPECT_EQ(loadRefused("open sesame"), -1);
+    const std::string shown = console.takeText();
+    EXPECT_NE(shown.find("\n\n" + std::string(c.Message) + PressEnterBanner), std::string::npos)
+        << shown;
+    EXPECT_EQ(shown.find(c.NotShown), std::string::npos) << shown;
     EXPECT_EQ(onDisk(), before);
     EXPECT_EQ(g_session.Calls, 0);
     releaseExamFileList();

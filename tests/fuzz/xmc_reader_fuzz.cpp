@@ -12,6 +12,7 @@
 #include "fuzz/fuzz_support.h"
 #include "result/xmc_analysis.h"
 #include "result/xmc_reader.h"
+#include "result/xmc_verdict.h"
 #include "state/program_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,12 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
   XmcReading reading = readXmc(bytes);
   XmcAnalysis analysis = analyzeXmc(reading);
-  XmcVerdict verdict = judgeXmc(bytes, reading, analysis, "secret");
-  if (verdict.Text.empty())
+  const std::string password = "secret";
+  XmcVerdict verdict = judgeXmc(bytes, reading, analysis, &password, "f_00__XMC_abc123_CompletedBy.xmc");
+  if (xmcVerdictText(verdict).empty())
     __builtin_trap();  // every file gets a reason
-  if (verdict.Kind == XmcVerdictKind::Genuine && !reading.ok())
+  if (verdict.Kind == XmcVerdictKind::Whole && !reading.ok())
     __builtin_trap();  // a file that stops early is never whole
-  numberEntries(&analysis, analysis.ExamQuestions);
+  numberEntries(&analysis.Entries, analysis.ExamQuestions);
   std::string summary = xmcNumberedSummary(reading, analysis);
   std::string text = xmcTranscript(reading, &summary) + xmcTimeline(reading) + xmcEndLine(analysis) +
                      xmcLateText(analysis) + xmcEndText(analysis);

@@ -34,10 +34,10 @@ TEST_F(XmcReaderTest, WholeFileReadsToTheEndWithItsTimeline) {
   EXPECT_EQ(reading.Reached, XmcSection::End);
   EXPECT_EQ(events(), "Q:01.|C:one|Q:02.a.|R:|C:a|Q:02.b.|E:#done|");
   EXPECT_EQ(xmcTimeline(reading),
-            "shown at    question   answer confirmed after\n"
-            "   0:00.000  01.        4.000 s\n"
-            "   0:05.000  02.a.      4.500 s\n"
-            "   0:10.500  02.b.      exam ended\n");
+            "shown at    question   outcome\n"
+            "   0:00.000  01.        answered after 4.000 s\n"
+            "   0:05.000  02.a.      answered after 4.500 s\n"
+            "   0:10.500  02.b.      ended with #done after 1.500 s\n");
   std::string text = xmcTranscript(reading);
   EXPECT_EQ(text.substr(0, reading.ExamLine.size()), reading.ExamLine);
   EXPECT_NE(text.find("\nSTART:\n0:"), std::string::npos);
@@ -170,15 +170,31 @@ TEST_F(XmcReaderTest, AuthorToolReadsTheFileAndSaysWhereACutFileStops) {
     return runCommand(tool + arguments + " 2>&1", output);
   };
   std::string output;
-  EXPECT_EQ(run("--timeline " + folder.file("result.xmc"), &output), 0);
+  EXPECT_EQ(run("--timeline --password secret " + folder.file("result.xmc"), &output), 0);
   EXPECT_EQ(output,
-            "shown at    question   answer confirmed after\n"
-            "   0:00.000  01.        4.000 s\n"
-            "   0:05.000  02.a.      4.500 s\n"
-            "   0:10.500  02.b.      exam ended\n"
-            "\nThe session ended with #done as typed, after 0:13 of 1:00:00 allowed: 59:47 left.\n"
+            "shown at    question   outcome\n"
+            "   0:00.000  01.        answered after 4.000 s\n"
+            "   0:05.000  02.a.      answered after 4.500 s\n"
+            "   0:10.500  02.b.      ended with #done after 1.500 s\n"
+            "\nThe session ended with #done as typed.\n"
+            "Time used: 0:12 of 1:00:00 allowed, left 59:48 (from the start stamp to the last "
+            "session record).\n"
+            "The finish stamp came 0:01 after that record; that wait is not time used.\n"
             "veritor-author read: " + folder.file("result.xmc") +
-                ": whole and sound: 7 session records, ticks in order\n");
+                ": whole, for this student and password (7 session records, ticks in order)\n");
+  // Without the password the verdict says what it could not check; with another, that
+  // the file is not this password's.
+  output.clear();
+  EXPECT_EQ(run("--timeline " + folder.file("result.xmc"), &output), 0);
+  EXPECT_NE(output.find(": whole, but not checked against the exam's password (give --password) "
+                        "(7 session records, ticks in order)\n"),
+            std::string::npos)
+      << output;
+  output.clear();
+  EXPECT_EQ(run("--password=Secret " + folder.file("result.xmc"), &output), 1);
+  EXPECT_NE(output.find(": not made with this password or not for this identifier\n"),
+            std::string::npos)
+      << output;
   // The summary numbers answers in the order asked, with the exam's own number beside.
   output.clear();
   EXPECT_EQ(run(folder.file("result.xmc"), &output), 0);

@@ -314,6 +314,26 @@ TEST_F(SessionTest, DoneInCapitalsAfterADeclinedEndMarksTheRestUnanswered) {
   EXPECT_EQ(State.EndReason, 0);
 }
 
+// Where the session puts its records on the disk, on every system: once the file is made
+// (and its name), after each question and answer attempt, after the summary and after the
+// closing part. When each sync must come is what the crash-state test checks.
+TEST_F(SessionTest, TheFileIsSyncedAfterEachRecordTheStudentReliesOn) {
+  loadInFileOrder(ThreeQuestions);
+  begin();
+  answer("alpha");
+  console.typeLine("wrong");
+  console.typeLine("n");
+  answer("beta");
+  answer("gamma");
+  answer("delta");
+  console.typeLine("");  // all answered
+  console.typeLine("");  // the final pause
+  EXPECT_EQ(runSession(), NoExit);
+  ASSERT_TRUE(reading.ok()) << reading.Problem;
+  EXPECT_EQ(console.folderSyncs(), 1);
+  EXPECT_EQ(console.fileSyncs(), 1 + 4 + 5 + 1 + 1);
+}
+
 TEST_F(SessionTest, ReviewModeNavigatesAndShowsTheNoticeOnce) {
   loadInFileOrder("QUESTIONS\n1. (1 pt) One?\n2. (1 pt) Two?\n3. (1 pt) Three?\n");
   State.ReviewMode = 0x11;

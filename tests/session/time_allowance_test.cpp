@@ -81,6 +81,32 @@ TEST_F(TimeAllowanceTest, OverTimeWarningsFollowTheirScheduleAndTheGraceEnds) {
   EXPECT_NE(window().find("by 3.0 times"), std::string::npos);
 }
 
+// The edges of the rules: more than nine tenths for the 90 % warning, four seconds past
+// the allowance for the end, and the 75 % warning standing for the 50 % one too.
+TEST_F(TimeAllowanceTest, ExactlyNineTenthsIsStillTheSeventyFivePerCentBand) {
+  checkAt(3240);
+  EXPECT_EQ(window(),
+            "\n\n*** Warning - You have used 75% of your Allotted Test Time of (60 min) - 6 min remain.\n\n");
+  checkAt(3241);
+  EXPECT_EQ(window(),
+            "\n\n*** Warning - You have used 90% of your Allotted Test Time of (60 min) - 5 min remain.\n\n");
+}
+
+TEST_F(TimeAllowanceTest, TheGraceEndsFourSecondsPastTheAllowance) {
+  checkAt(3603);  // the first over-time warning, and the question is still presented
+  EXPECT_EQ(State.EndReason, 0);
+  checkAt(3604, false);
+  EXPECT_EQ(State.EndReason, 1);
+}
+
+TEST_F(TimeAllowanceTest, AJumpIntoTheSeventyFivePerCentBandLeavesNoFiftyPerCentNoteBehind) {
+  checkAt(2701);
+  EXPECT_NE(window().find("used 75%"), std::string::npos);
+  console.takeText();
+  checkAt(3000, false);
+  EXPECT_EQ(console.takeText(), "");
+}
+
 TEST_F(TimeAllowanceTest, TenSecondsOverWarnsAndEnds) {
   checkAt(3610);
   EXPECT_NE(err().find("\n\nWarning! You have exceeded the time allowed (60 min). Exiting ... \n\nPress "

@@ -41,6 +41,7 @@ class FrameLogging : public QuestionWindowBackend {
   bool create(const char* title, int x, int y, int width, int height) override {
     return inner_->create(title, x, y, width, height);
   }
+  int dpi() override { return inner_->dpi(); }
   bool waitEvent(WindowEvent* event, int timeoutMs) override {
     return inner_->waitEvent(event, timeoutMs);
   }
@@ -135,6 +136,22 @@ class WindowRedrawTest : public RealWindowTest {
   int framesSoFar() {
     std::lock_guard<std::mutex> lock(log.Lock);
     return log.Frames;
+  }
+  // The next frame, captured, and how it was drawn (logged once it is shown, which comes
+  // after the capture; other frames, such as a real display's requests to draw the
+  // window again, may come between).
+  WindowFrame nextFrame(LoggedFrame* drawn) {
+    int captured = 0;
+    {
+      std::lock_guard<std::mutex> lock(log.Lock);
+      captured = log.ReadFrames;
+    }
+    WindowFrame shown = frame();
+    std::unique_lock<std::mutex> lock(log.Lock);
+    EXPECT_TRUE(log.Changed.wait_for(lock, std::chrono::milliseconds(WindowWaitMs),
+                                     [&] { return log.ReadFrames > captured; }));
+    *drawn = log.LastRead;
+    return shown;
   }
 
   FrameLog log;

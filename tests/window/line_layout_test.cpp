@@ -35,6 +35,18 @@ TEST(LineLayout, GroupThatFitsMovesWholeToTheNextLine) {
   EXPECT_EQ(layOut("abcd (xyz)", 10), (Lines{"abcd", "(xyz)"}));
 }
 
+// A group must be shorter than what is left of the line, and shorter than a line, to be
+// kept together; one exactly as wide does neither.
+TEST(LineLayout, GroupExactlyAsWideAsWhatIsLeftOrAsALineIsNotKeptThere) {
+  // Exactly what is left, with no blank before it to break at: the group starts the next
+  // line.
+  EXPECT_EQ(layOut("abcde(xyz)", 10), (Lines{"abcde", "(xyz)"}));
+  EXPECT_EQ(layOut("abcde(xy)", 10), (Lines{"abcde(xy)"}));
+  // Exactly a line wide: broken at its blank like ordinary text.
+  EXPECT_EQ(layOut("ab (cd ef)", 7), (Lines{"ab", "(cd", "ef)"}));
+  EXPECT_EQ(layOut("ab (cd e)", 7), (Lines{"ab", "(cd e)"}));
+}
+
 TEST(LineLayout, GroupWithoutABreakPointStartsItsOwnLineWithoutRepeatingText) {
   EXPECT_EQ(layOut("abcdefgh(ijklm)", 10), (Lines{"abcdefgh", "(ijklm)"}));
   // A word and a group that together are wider than a line: the group is not cut short.

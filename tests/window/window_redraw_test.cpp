@@ -28,22 +28,6 @@ class CountdownRedrawTest : public WindowRedrawTest {
     std::lock_guard<std::mutex> lock(log.Lock);
     return log.Last;
   }
-  // The next frame, captured, and how it was drawn (logged once it is shown, which comes
-  // after the capture; other frames, such as a real display's requests to draw the
-  // window again, may come between).
-  WindowFrame nextFrame(LoggedFrame* drawn) {
-    int captured = 0;
-    {
-      std::lock_guard<std::mutex> lock(log.Lock);
-      captured = log.ReadFrames;
-    }
-    WindowFrame shown = frame();
-    std::unique_lock<std::mutex> lock(log.Lock);
-    EXPECT_TRUE(log.Changed.wait_for(lock, std::chrono::milliseconds(WindowWaitMs),
-                                     [&] { return log.ReadFrames > captured; }));
-    *drawn = log.LastRead;
-    return shown;
-  }
 
   uint32_t start = 0;
 };

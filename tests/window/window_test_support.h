@@ -67,3 +67,13 @@ inline int litPixelsInRow(const WindowFrame& frame, int row, int cellHeight) {
       count += frame.rgbAt(x, y) != 0;
   return count;
 }
+
+// The rightmost pixel that is not background in that row; -1 if none.
+inline int lastLitX(const WindowFrame& frame, int row, int cellHeight) {
+  int last = -1;
+  for (int y = row * cellHeight; y < (row + 1) * cellHeight && y < frame.Height; ++y)
+    for (int x = last + 1; x < frame.Width; ++x)
+      if (frame.rgbAt(x, y) != 0)
+        last = x;
+  return last;
+}

@@ -169,9 +169,9 @@ check "the program ends with status 0" shows "ended with 0"
 # Each completed file, read on Linux: whole, and the answer in it to the last word.
 for exam in 1 2 3; do
   check "exam $exam: the Linux veritor-author reads the file whole, with the whole answer" bash -c '
-    out=$("$1" read "$2" 2>"$2.err"); status=$?
+    out=$("$1" read --password mode2026 "$2" 2>"$2.err"); status=$?
     cat "$2.err"
-    [ "$status" -eq 0 ] && grep -q ": whole and sound: [0-9]* session records, ticks in order" "$2.err" &&
+    [ "$status" -eq 0 ] && grep -q ": whole, for this student and password ([0-9]* session records, ticks in order)" "$2.err" &&
       grep -qF -- "==> $3" <<<"$out" && grep -qF "; Name: Mller, Jane (abc123)" <<<"$out"' \
     _ "$linux/veritor-author" "$work/$(xmc $((exam - 1)))" "$(kept_answer "$exam")"
 done

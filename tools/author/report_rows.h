@@ -1,36 +1,54 @@
-// veritor-author report: one row per completed-exam file, and the ways the rows are
-// written out (the table, its CSV, the answers sheet and the class page).
+// veritor-author report: the class as its outputs see it, a record per completed-exam
+// file, and the ways it is written out (the table, its CSV, the answers sheet and the
+// class page). Each writer escapes for its medium in one place.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "result/xmc_analysis.h"
+#include "result/completed_file.h"
 
-struct ReportRow {
-  std::string Path;
-  bool Read = false;  // false: the file could not be read at all, Verdict.Text says why
-  XmcAnalysis Analysis;
-  XmcVerdict Verdict;
-  std::string Note;  // a duplicate identifier, an exam opened more than once
+// A question column of the answers sheet and the page: a question number of the class's
+// exams, with the question as the first exam that has it lists it.
+struct ReportQuestion {
+  const XmcExamQuestion* Question = nullptr;
 };
 
-// The table's columns, as the text table, the CSV and the page head them.
-constexpr int ReportColumnCount = 14;
+struct ReportClass {
+  std::vector<CompletedFile> Files;  // sorted by student name, then identifier and path
+  std::vector<CompletedExam> Exams;
+  std::vector<ReportQuestion> Questions;  // in the order of the exam text
+  // The files of each identifier (in lower case), for the notes: ByIdentifier holds the
+  // files' indexes in runs of one identifier; a file's run starts at RunStart[file] and
+  // holds RunSize[file] files.
+  std::vector<uint32_t> ByIdentifier, RunStart, RunSize;
+};
+
+// Sorts the files, lays out the question columns and finds the files of one identifier.
+void prepareClass(ReportClass* report);
+
+// "same identifier as 2 other files: a.xmc, b.xmc"; "exam opened 3 times": what deserves
+// a look, with at most three of the other files named.
+std::string noteOf(const ReportClass& report, size_t file);
+
+// The table's columns as the text table and the page head them, and its cells. The CSV
+// has its own, with the times also as seconds.
+constexpr int ReportColumnCount = 15;
 extern const char* const ReportColumns[ReportColumnCount];
-// The cells of a row, in the order of ReportColumns, as read from the file.
-std::vector<std::string> reportCells(const ReportRow& row);
+enum ReportColumn {
+  FileColumn, StudentColumn, IdentifierColumn, ExamColumn, StartColumn, FinishColumn,
+  UsedColumn, LateColumn, ClosedColumn, AnsweredColumn, SkipsColumn, EndedColumn,
+  CountColumn, VerdictColumn, NoteColumn
+};
+std::vector<std::string> reportCells(const ReportClass& report, size_t file);
 
-// A question column of the answers sheet and the page: every question of the exam text.
-std::vector<XmcExamQuestion> classQuestions(const std::vector<ReportRow>& rows);
-// The row's final answer to the exam's question of that number; empty when the question
-// was not drawn or not presented.
-std::string answerTo(const ReportRow& row, const std::string& number);
+// The answer of the file to the question of that column; empty when it gave none.
+std::string answerInColumn(const ReportClass& report, size_t file, size_t column);
 
-// Text as valid UTF-8: valid sequences pass, any other byte is read as Latin-1.
-std::string toUtf8(const std::string& text);
-
-bool writeReportCsv(FILE* out, const std::vector<ReportRow>& rows);
-bool writeAnswersCsv(FILE* out, const std::vector<ReportRow>& rows);
-bool writeReportHtml(FILE* out, const std::vector<ReportRow>& rows, const std::string& title);
+// Writers; false when the output could not be written.
+bool writeReportTable(FILE* out, const ReportClass& report);
+bool writeReportCsv(FILE* out, const ReportClass& report);
+bool writeAnswersCsv(FILE* out, const ReportClass& report);
+bool writeReportHtml(FILE* out, const ReportClass& report, const std::string& title);

@@ -1,45 +1,27 @@
-// The report's rows as cells, and the exam's questions across the class.
+// The report's class: its order, its question columns, the files of one identifier, the
+// cells of the table and the table as text.
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
+#include <unordered_map>
 
+#include "author_support.h"
+#include "output_text.h"
 #include "report_rows.h"
 
 const char* const ReportColumns[ReportColumnCount] = {
-    "file",     "student", "identifier", "exam",       "start",   "finish", "time used",
-    "late/left", "answered", "skips",    "ended",      "exam count", "verdict", "note"};
-
-std::vector<std::string> reportCells(const ReportRow& row) {
-  std::vector<std::string> cells(ReportColumnCount);
-  const XmcAnalysis& a = row.Analysis;
-  cells[0] = row.Path;
-  cells[12] = row.Verdict.Text;
-  cells[13] = row.Note;
-  if (!row.Read)
-    return cells;
-  if (a.HasName) {
-    cells[1] = a.StudentName;
-    cells[2] = a.StudentId;
-  }
-  if (a.HasExamLine)
-    cells[3] = a.CourseNumber + " " + a.ExamName;
-  cells[4] = a.StartTime;
-  cells[5] = a.FinishTime;
-  if (a.HasStart) {
-    cells[6] = formatDuration(a.UsedSeconds) + (a.Finished ? "" : "+");
-    if (a.Finished)
-      cells[7] = xmcLateText(a);
-    cells[8] = std::to_string(a.Answered) + " of " + std::to_string(a.Presented);
-    cells[9] = std::to_string(a.SkipsUsed);
-    // A damaged file that stops early may have gone on: how it ended is not known.
-    if (a.Finished || row.Verdict.Kind != XmcVerdictKind::Damaged)
-      cells[10] = xmcEndText(a);
-  }
-  if (a.HasExamCount)
-    cells[11] = std::to_string(a.ExamCount);
-  return cells;
-}
+    "file",     "student",      "identifier", "exam",    "start",  "finish",
+    "time used", "late/left",   "closed after", "answered", "skips", "ended",
+    "exam count", "verdict",    "note"};
 
 namespace {
+
+std::string lowered(const std::string& text) {
+  std::string out = text;
+  for (char& c : out)
+    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return out;
+}
 
 // "12" before "12.a" before "13": slot numbers by value, then the letter.
 bool numberBefore(const std::string& a, const std::string& b) {
@@ -49,59 +31,193 @@ bool numberBefore(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+// By student name, then identifier; files that name no student last; then by path.
+void sortFiles(std::vector<CompletedFile>* files) {
+  std::vector<std::string> names(files->size());
+  for (size_t i = 0; i < files->size(); ++i)
+    if ((*files)[i].HasName)
+      names[i] = lowered((*files)[i].StudentName);
+  std::vector<uint32_t> order(files->size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    const CompletedFile& fa = (*files)[a];
+    const CompletedFile& fb = (*files)[b];
+    if (fa.HasName != fb.HasName)
+      return fa.HasName;
+    if (fa.HasName) {
+      if (names[a] != names[b])
+        return names[a] < names[b];
+      if (fa.StudentId != fb.StudentId)
+        return fa.StudentId < fb.StudentId;
+    }
+    return fa.Path < fb.Path;
+  });
+  // Moved into that order in place, one cycle of the permutation at a time: a second
+  // copy of a large class would double the memory the records take.
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start)
+      continue;
+    CompletedFile held = std::move((*files)[start]);
+    size_t at = start;
+    while (order[at] != start) {
+      size_t from = order[at];
+      (*files)[at] = std::move((*files)[from]);
+      order[at] = static_cast<uint32_t>(at);
+      at = from;
+    }
+    (*files)[at] = std::move(held);
+    order[at] = static_cast<uint32_t>(at);
+  }
+}
+
+// Every question number of the class's exams is one column, whichever exam has it.
+void layOutQuestions(ReportClass* report) {
+  std::unordered_map<std::string, size_t> column;
+  for (const CompletedExam& exam : report->Exams)
+    for (const XmcExamQuestion& q : exam.Questions)
+      if (column.emplace(q.Number, report->Questions.size()).second)
+        report->Questions.push_back({&q});
+  std::stable_sort(report->Questions.begin(), report->Questions.end(),
+                   [](const ReportQuestion& a, const ReportQuestion& b) {
+                     return numberBefore(a.Question->Number, b.Question->Number);
+                   });
+}
+
+void groupIdentifiers(ReportClass* report) {
+  const std::vector<CompletedFile>& files = report->Files;
+  std::vector<std::string> ids(files.size());
+  for (size_t i = 0; i < files.size(); ++i)
+    if (files[i].HasName)
+      ids[i] = lowered(files[i].StudentId);
+  std::vector<uint32_t>& by = report->ByIdentifier;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (files[i].HasName)
+      by.push_back(static_cast<uint32_t>(i));
+  std::stable_sort(by.begin(), by.end(), [&](uint32_t a, uint32_t b) { return ids[a] < ids[b]; });
+  report->RunStart.assign(files.size(), 0);
+  report->RunSize.assign(files.size(), 0);
+  for (size_t start = 0; start < by.size();) {
+    size_t end = start + 1;
+    while (end < by.size() && ids[by[end]] == ids[by[start]])
+      ++end;
+    for (size_t k = start; k < end; ++k) {
+      report->RunStart[by[k]] = static_cast<uint32_t>(start);
+      report->RunSize[by[k]] = static_cast<uint32_t>(end - start);
+    }
+    start = end;
+  }
+}
+
+std::string baseName(const std::string& path) {
+  return path.substr(fileNameStart(path));
+}
+
 }  // namespace
 
-std::vector<XmcExamQuestion> classQuestions(const std::vector<ReportRow>& rows) {
-  std::vector<XmcExamQuestion> questions;
-  for (const ReportRow& row : rows)
-    for (const XmcExamQuestion& q : row.Analysis.ExamQuestions) {
-      bool known = std::any_of(questions.begin(), questions.end(),
-                               [&](const XmcExamQuestion& k) { return k.Number == q.Number; });
-      if (!known)
-        questions.push_back(q);
-    }
-  std::stable_sort(questions.begin(), questions.end(),
-                   [](const XmcExamQuestion& a, const XmcExamQuestion& b) {
-                     return numberBefore(a.Number, b.Number);
-                   });
-  return questions;
+void prepareClass(ReportClass* report) {
+  sortFiles(&report->Files);
+  layOutQuestions(report);
+  groupIdentifiers(report);
 }
 
-std::string answerTo(const ReportRow& row, const std::string& number) {
-  for (const XmcEntry& e : row.Analysis.Entries)
-    if (e.Presented && e.ExamNumber == number)
-      return e.Answer;
-  return "";
-}
-
-std::string toUtf8(const std::string& text) {
-  std::string out;
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    bool valid = length > 0 && i + length <= text.size();
-    for (size_t k = 1; valid && k < length; ++k)
-      valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    // Overlong forms and values past U+10FFFF are no text either.
-    if (valid && length == 2)
-      valid = c >= 0xC2;
-    if (valid && length == 3) {
-      unsigned char d = static_cast<unsigned char>(text[i + 1]);
-      valid = !(c == 0xE0 && d < 0xA0) && !(c == 0xED && d >= 0xA0);
+std::string noteOf(const ReportClass& report, size_t file) {
+  const CompletedFile& f = report.Files[file];
+  std::string note;
+  uint32_t size = report.RunSize.empty() ? 0 : report.RunSize[file];
+  if (size > 1) {
+    // The count, and a few of the others by name: a login a whole lab shared must not
+    // make every one of its rows name every other.
+    const size_t shown = 3;
+    std::string others;
+    size_t named = 0;
+    for (uint32_t k = 0; k < size && named < shown; ++k) {
+      uint32_t other = report.ByIdentifier[report.RunStart[file] + k];
+      if (other == file)
+        continue;
+      others += (named++ ? ", " : "") + baseName(report.Files[other].Path);
     }
-    if (valid && length == 4) {
-      unsigned char d = static_cast<unsigned char>(text[i + 1]);
-      valid = c <= 0xF4 && !(c == 0xF0 && d < 0x90) && !(c == 0xF4 && d >= 0x90);
-    }
-    if (valid) {
-      out.append(text, i, length);
-      i += length;
-      continue;
-    }
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-    ++i;
+    note = size == 2 ? "same identifier as " + others
+                     : "same identifier as " + std::to_string(size - 1) + " other files: " + others +
+                           (size - 1 > shown ? ", ..." : "");
   }
-  return out;
+  if (f.HasExamCount && f.ExamCount > 1)
+    note += (note.empty() ? "" : "; ") + std::string("exam opened ") +
+            std::to_string(f.ExamCount) + " times";
+  return note;
+}
+
+std::vector<std::string> reportCells(const ReportClass& report, size_t file) {
+  std::vector<std::string> cells(ReportColumnCount);
+  const CompletedFile& f = report.Files[file];
+  cells[FileColumn] = f.Path;
+  cells[VerdictColumn] = xmcVerdictText(f.Verdict);
+  cells[NoteColumn] = noteOf(report, file);
+  if (!f.Read)
+    return cells;
+  if (f.HasName) {
+    cells[StudentColumn] = f.StudentName;
+    cells[IdentifierColumn] = f.StudentId;
+  }
+  if (f.Exam >= 0)
+    cells[ExamColumn] = examTitle(report.Exams[static_cast<size_t>(f.Exam)]);
+  cells[StartColumn] = f.StartTime;
+  cells[FinishColumn] = f.FinishTime;
+  if (f.HasStart) {
+    // A file cut short may have gone on past its last record: its time is at least that,
+    // and how late it was is not known.
+    cells[UsedColumn] = formatDuration(f.UsedSeconds) + (f.EndKnown ? "" : "+");
+    if (f.EndKnown && f.Exam >= 0)
+      cells[LateColumn] = formatLateness(f.LateSeconds);
+    if (f.Finished)
+      cells[ClosedColumn] = formatDuration(f.ClosedAfterSeconds);
+    // Of the session's questions, which its summary lists, also those never reached.
+    cells[AnsweredColumn] = std::to_string(f.Answered) + " of " + std::to_string(f.Questions) +
+                            (f.AllQuestionsKnown ? "" : "+");
+    cells[SkipsColumn] = std::to_string(f.SkipsUsed);
+    // Nor is how it ended, for a damaged file that stops early.
+    if (f.Finished || f.Verdict.Kind != XmcVerdictKind::Damaged)
+      cells[EndedColumn] = xmcEndText(f.End, f.EndCommand);
+  }
+  if (f.HasExamCount)
+    cells[CountColumn] = std::to_string(f.ExamCount);
+  return cells;
+}
+
+std::string answerInColumn(const ReportClass& report, size_t file, size_t column) {
+  const CompletedFile& f = report.Files[file];
+  if (f.Exam < 0)
+    return "";
+  const CompletedExam& exam = report.Exams[static_cast<size_t>(f.Exam)];
+  auto question = exam.QuestionAt.find(report.Questions[column].Question->Number);
+  return question == exam.QuestionAt.end() ? "" : std::string(answerOf(f, question->second));
+}
+
+// Columns as wide as their widest cell, everything from the files escaped.
+bool writeReportTable(FILE* out, const ReportClass& report) {
+  std::vector<size_t> widths(ReportColumnCount, 0);
+  for (int c = 0; c < ReportColumnCount; ++c)
+    widths[c] = displayWidth(ReportColumns[c]);
+  for (size_t i = 0; i < report.Files.size(); ++i) {
+    std::vector<std::string> cells = reportCells(report, i);
+    for (int c = 0; c < ReportColumnCount; ++c)
+      widths[c] = std::max(widths[c], displayWidth(forTerminal(cells[c])));
+  }
+  bool ok = true;
+  auto line = [&](const std::vector<std::string>& cells) {
+    std::string text;
+    for (int c = 0; c < ReportColumnCount; ++c) {
+      std::string cell = forTerminal(cells[c]);
+      text += cell;
+      if (c + 1 < ReportColumnCount)
+        text += std::string(widths[c] - displayWidth(cell) + 2, ' ');
+    }
+    while (!text.empty() && text.back() == ' ')
+      text.pop_back();
+    text += '\n';
+    ok = ok && fwrite(text.data(), 1, text.size(), out) == text.size();
+  };
+  line(std::vector<std::string>(ReportColumns, ReportColumns + ReportColumnCount));
+  for (size_t i = 0; i < report.Files.size(); ++i)
+    line(reportCells(report, i));
+  return ok;
 }

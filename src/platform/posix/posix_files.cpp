@@ -116,6 +116,33 @@ bool PosixPlatform::isDirectory(const char* path) {
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool PosixPlatform::syncFile(FILE* stream) {
+  if (fflush(stream) != 0)
+    return false;
+  int fd = fileno(stream);
+  // A stream the C library keeps over memory has no descriptor: once flushed, its bytes
+  // are wherever its owner keeps them, and the system has nothing to write.
+  if (fd < 0)
+    return true;
+  // The data and the length that finds it; the file's times need not reach the disk.
+  while (fdatasync(fd) != 0) {
+    if (errno == EINTR)
+      continue;
+    // A pipe, a terminal or a device has no disk behind it to write through to.
+    return errno == EINVAL;
+  }
+  return true;
+}
+
+bool PosixPlatform::syncFolder(const char* path) {
+  int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  bool synced = fsync(fd) == 0 || errno == EINVAL;  // EINVAL: a file system without it
+  close(fd);
+  return synced;
+}
+
 int PosixPlatform::lastErrorCode() {
   return errno;
 }

@@ -58,6 +58,8 @@ void ScriptedPlatform::reset() {
   utcOffsetMinutes_ = 0;
   for (std::string& folder : folders_)
     folder.clear();
+  fileSyncs_ = 0;
+  folderSyncs_ = 0;
 }
 
 std::vector<WrittenPiece> ScriptedPlatform::pieces() const {
@@ -184,4 +186,14 @@ std::string ScriptedPlatform::userFolder(int candidate) {
   if (candidate >= 1 && candidate <= 4)
     return folders_[candidate];
   return "";
+}
+
+bool ScriptedPlatform::syncFile(FILE* stream) {
+  ++fileSyncs_;
+  return fflush(stream) == 0;
+}
+
+bool ScriptedPlatform::syncFolder(const char*) {
+  ++folderSyncs_;
+  return true;
 }

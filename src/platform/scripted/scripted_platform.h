@@ -63,6 +63,11 @@ class ScriptedPlatform : public ForwardingPlatform {
   // --- Folders ----------------------------------------------------------------------------
   void setUserFolder(int candidate, const std::string& path);
 
+  // --- Syncs ------------------------------------------------------------------------------
+  // How many times the program asked for a file, or a folder, to be put on stable storage.
+  int fileSyncs() const { return fileSyncs_; }
+  int folderSyncs() const { return folderSyncs_; }
+
   void write(ConsoleStream stream, const char* text, size_t length) override;
   void setAttribute(ConsoleStream stream, int attribute) override;
   int readLineChar() override;
@@ -84,6 +89,11 @@ class ScriptedPlatform : public ForwardingPlatform {
   bool localToUtc(const SystemTime& local, SystemTime* utc) override;
 
   std::string userFolder(int candidate) override;
+
+  // The tests' disk never loses power: a sync is counted and flushes the stream, and
+  // asks the system for nothing more, which would cost each scripted answer milliseconds.
+  bool syncFile(FILE* stream) override;
+  bool syncFolder(const char* path) override;
 
  private:
   struct InputByte {
@@ -110,4 +120,6 @@ class ScriptedPlatform : public ForwardingPlatform {
   std::atomic<FileTime> utc_;
   int utcOffsetMinutes_ = 0;
   std::string folders_[5];
+  std::atomic<int> fileSyncs_{0};
+  std::atomic<int> folderSyncs_{0};
 };

@@ -29,6 +29,8 @@
 #include <mutex>
 
 #include "platform/console_keys.h"
+#include "platform/dpi_scale.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -300,10 +302,17 @@ void Win32Platform::setConsoleBufferSize(int columns, int rows) {
 
 void Win32Platform::placeConsoleWindow() {
   HWND console = GetConsoleWindow();
+  // The console window belongs to the console's own program: it is placed in the pixels
+  // that program sees.
+  DpiAwarenessOfWindow consolePixels(console);
   RECT desktop;
   if (!console || !GetWindowRect(GetDesktopWindow(), &desktop))
     return;
-  MoveWindow(console, 0, 0, 1200, 342, TRUE);
+  // 1200 x 342 and the 48 above the bottom are for a 96-DPI screen: on a scaled one they
+  // are scaled alike (in the monitor's own pixels), so the console keeps its size to the
+  // eye. It goes to the primary monitor, whose corner is (0, 0).
+  int dpi = monitorDpiAt(POINT{0, 0});
+  MoveWindow(console, 0, 0, scaleToDpi(1200, dpi), scaleToDpi(342, dpi), TRUE);
   RECT placed;
   if (!GetWindowRect(console, &placed))
     return;
@@ -311,7 +320,7 @@ void Win32Platform::placeConsoleWindow() {
   int width = placed.right - placed.left;
   int height = placed.bottom - placed.top;
   int x = (desktop.right - width) / 2;
-  int y = desktop.bottom - height - 48;
+  int y = desktop.bottom - height - scaleToDpi(48, dpi);
   SetWindowPos(console, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER);
 }

@@ -1,5 +1,7 @@
 #include <windows.h>
+#include <io.h>
 #include <shlobj.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <memory>
@@ -139,6 +141,24 @@ bool Win32Platform::setFileTimes(const char* path, const FileTimes& times) {
 bool Win32Platform::isDirectory(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Platform::syncFile(FILE* stream) {
+  if (fflush(stream) != 0)
+    return false;
+  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  if (FlushFileBuffers(file))
+    return true;
+  // A console or a pipe has no disk behind it to write through to.
+  return GetFileType(file) != FILE_TYPE_DISK;
+}
+
+bool Win32Platform::syncFolder(const char*) {
+  // Flushing a file (FlushFileBuffers) also writes the entry that names it in its
+  // folder: there is nothing more to put on the disk.
+  return true;
 }
 
 int Win32Platform::lastErrorCode() {

@@ -36,6 +36,8 @@ class Win32Platform : public Platform {
   bool getFileTimes(const char* path, FileTimes* times) override;
   bool setFileTimes(const char* path, const FileTimes& times) override;
   bool isDirectory(const char* path) override;
+  bool syncFile(FILE* stream) override;
+  bool syncFolder(const char* path) override;
   int lastErrorCode() override;
   std::string userFolder(int candidate) override;
 

@@ -8,15 +8,28 @@
 // in one piece, so the window never shows a half-drawn frame and a repaint after the
 // window was uncovered needs no new drawing. The bitmap keeps the last frame, so a band
 // of it (the countdown) can be drawn again and copied to the window alone.
+//
+// The program is per-monitor DPI aware (its manifest): the window's pixels are the
+// monitor's own, the thread asks for sizes and cells scaled by the monitor's DPI, and
+// the fonts are made at those cells, so the text is drawn sharp at any scaling. When the
+// window is moved to a monitor of another DPI, it takes the same size in 96-DPI units
+// there and tells the thread, whose cells follow.
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
 #include <deque>
 #include <string>
+#include <vector>
 
+#include "platform/dpi_scale.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/window_backend.h"
 #include "window/window_colors.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
@@ -74,11 +87,25 @@ WPARAM virtualKeyOf(WindowKey key) {
   }
 }
 
-// The outer size that gives the window a client area of exactly width x height.
-SIZE outerSizeFor(int width, int height) {
+// The outer size that gives the window a client area of width x height, its frame
+// drawn at dpi.
+SIZE outerSizeFor(int width, int height, int dpi) {
   RECT frame = {0, 0, width, height};
-  AdjustWindowRect(&frame, WindowStyle, FALSE);
+  adjustWindowRectForDpi(&frame, WindowStyle, 0, dpi);
   return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Makes the client area exactly width x height whatever frame the window system drew
+// (its metrics differ with the DPI, the version of Windows and its awareness of DPI).
+void fitClientArea(HWND window, int width, int height) {
+  RECT client = {};
+  RECT outer = {};
+  if (!GetClientRect(window, &client) || !GetWindowRect(window, &outer) ||
+      (client.right == width && client.bottom == height))
+    return;
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+               outer.bottom - outer.top + height - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 class Win32QuestionWindow : public QuestionWindowBackend {
@@ -94,13 +121,22 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     return registerQuestionClass();
   }
 
+  int dpi() override {
+    // A new window opens where the thread places it, near the top-left corner of the
+    // primary monitor.
+    HWND window = window_.load();
+    return window ? dpi_ : monitorDpiAt(POINT{0, 0});
+  }
+
   bool create(const char* title, int x, int y, int width, int height) override {
-    SIZE outer = outerSizeFor(width, height);
+    dpi_ = monitorDpiAt(POINT{x, y});
+    SIZE outer = outerSizeFor(width, height, dpi_);
     HWND window = CreateWindowExA(0, ClassName, title, WindowStyle, x, y, outer.cx, outer.cy,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), this);
     if (!window)
       return false;
     window_.store(window);
+    fitClientArea(window, width, height);
     // The student types the answers in the console: showing the question must not take
     // the keyboard away from it.
     ShowWindow(window, SW_SHOWNOACTIVATE);
@@ -315,12 +351,16 @@ class Win32QuestionWindow : public QuestionWindowBackend {
         events_.push_back(event);
         return 0;
       case ResizeMessage: {
-        SIZE outer = outerSizeFor(static_cast<int>(first), static_cast<int>(second));
+        SIZE outer = outerSizeFor(static_cast<int>(first), static_cast<int>(second), dpi_);
         // The size message comes back inside this call and queues the Resized event.
         SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        fitClientArea(window, static_cast<int>(first), static_cast<int>(second));
         return 0;
       }
+      case WM_DPICHANGED:
+        takeNewDpi(window, HIWORD(first), reinterpret_cast<const RECT*>(second));
+        return 0;
       default:
         break;
     }
@@ -346,30 +386,62 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     events_.push_back(event);
   }
 
+  // The window is on a monitor of another DPI: the same client area in 96-DPI units
+  // there, placed where Windows suggests, and fonts for the new cells.
+  void takeNewDpi(HWND window, int newDpi, const RECT* suggested) {
+    if (newDpi <= 0 || newDpi == dpi_)
+      return;
+    RECT client = {};
+    GetClientRect(window, &client);
+    int width = scaleBetweenDpi(client.right, dpi_, newDpi);
+    int height = scaleBetweenDpi(client.bottom, dpi_, newDpi);
+    dpi_ = newDpi;
+    // The fonts of the old cells are not drawn with again.
+    if (frameDc_)
+      SelectObject(frameDc_, GetStockObject(ANSI_FIXED_FONT));
+    deleteFonts();
+    createFonts();
+    WindowEvent event;
+    event.Type = WindowEvent::Kind::DpiChanged;
+    event.Dpi = newDpi;
+    events_.push_back(event);
+    // The size message comes back inside these calls and queues the Resized event.
+    SIZE outer = outerSizeFor(width, height, newDpi);
+    RECT place = {0, 0, 0, 0};
+    if (suggested)
+      place = *suggested;
+    else
+      GetWindowRect(window, &place);
+    SetWindowPos(window, nullptr, place.left, place.top, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    fitClientArea(window, width, height);
+  }
+
+  // The fonts of the eight sizes at the window's DPI, made once the window is.
   void createFonts() {
-    for (int i = 0; i < FontSizeCount; ++i) {
-      if (fonts_[i])
-        continue;
-      fonts_[i] = CreateFontA(FontSizeTable[i].Height, FontSizeTable[i].Width, 0, 0, FW_NORMAL,
-                              FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_MODERN | DEFAULT_PITCH,
-                              "Courier New");
-    }
+    for (const CellSize& cell : FontSizeTable)
+      fontFor(scaleToDpi(cell.Width, dpi_), scaleToDpi(cell.Height, dpi_));
   }
 
   void deleteFonts() {
-    for (HFONT& font : fonts_) {
-      if (font)
-        DeleteObject(font);
-      font = nullptr;
-    }
+    for (MadeFont& made : fonts_)
+      DeleteObject(made.Font);
+    fonts_.clear();
   }
 
+  // The "Courier New" of those cells: each font is made once, at the size the thread
+  // draws with, so no text is ever scaled as pixels.
   HFONT fontFor(int cellWidth, int cellHeight) {
-    for (int i = 0; i < FontSizeCount; ++i)
-      if (FontSizeTable[i].Width == cellWidth && FontSizeTable[i].Height == cellHeight && fonts_[i])
-        return fonts_[i];
-    return static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
+    for (const MadeFont& made : fonts_)
+      if (made.Width == cellWidth && made.Height == cellHeight)
+        return made.Font;
+    HFONT font = CreateFontA(cellHeight, cellWidth, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, FF_MODERN | DEFAULT_PITCH, "Courier New");
+    if (!font)
+      return static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
+    fonts_.push_back(MadeFont{cellWidth, cellHeight, font});
+    return font;
   }
 
   static BITMAPINFO bitmapLayout(int width, int height) {
@@ -448,11 +520,19 @@ class Win32QuestionWindow : public QuestionWindowBackend {
     ReleaseDC(window, target);
   }
 
+  struct MadeFont {
+    int Width;
+    int Height;
+    HFONT Font;
+  };
+
   std::atomic<HWND> window_{nullptr};
   std::atomic<DWORD> threadId_{0};
   // Filled by the window procedure, emptied by waitEvent: both on the window thread.
   std::deque<WindowEvent> events_;
-  HFONT fonts_[FontSizeCount] = {};
+  // The DPI of the window's monitor; the window thread's alone.
+  int dpi_ = BaseDpi;
+  std::vector<MadeFont> fonts_;
   HDC frameDc_ = nullptr;
   HBITMAP frameBitmap_ = nullptr;
   HGDIOBJ oldBitmap_ = nullptr;

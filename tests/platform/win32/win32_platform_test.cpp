@@ -43,6 +43,24 @@ std::vector<std::string> namesOf(const std::vector<Listed>& entries) {
   return names;
 }
 
+TEST(Win32Files, SyncWritesTheFileThroughAndFailsWhereItCannotFlush) {
+  TempFolder folder;
+  const std::string path = folder.file("result.xmc");
+  FILE* file = fopen(path.c_str(), "w+b");
+  ASSERT_NE(file, nullptr);
+  fputs("a record", file);  // still in the stream's buffer
+  EXPECT_TRUE(win32Platform().syncFile(file));
+  EXPECT_EQ(folder.read("result.xmc"), "a record");  // flushed before the sync
+  fclose(file);
+  EXPECT_TRUE(win32Platform().syncFolder(folder.path().c_str()));
+  // FlushFileBuffers needs a handle that may write: on one opened for reading it fails,
+  // which only a backend that really asks for it can notice.
+  FILE* reading = fopen(path.c_str(), "rb");
+  ASSERT_NE(reading, nullptr);
+  EXPECT_FALSE(win32Platform().syncFile(reading));
+  fclose(reading);
+}
+
 TEST(Win32Files, ExamPatternTakesOnlyNamesEndingInTheExtension) {
   TempFolder folder;
   // Windows matches "*.exm" against the short 8.3 names too, whose extension is cut to
