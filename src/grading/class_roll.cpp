@@ -91,7 +91,12 @@ std::vector<std::string> gradebookRow(const ExamKey& key, const ClassScores& sco
     return row;
   }
   row[3] = formatPoints(totals.score());
-  if (totals.Max > 0)
+  if (!totals.MaxKnown) {
+    row[4].clear();
+    row[7] += "; max not known: the file does not show which questions the session would "
+              "have asked after those it presented";
+  } else if (totals.Max > 0) {
     row[5] = formatPoints(100 * totals.score() / totals.Max);
+  }
   return row;
 }

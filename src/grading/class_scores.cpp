@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <numeric>
 
 #include "grading/answer_match.h"
@@ -32,6 +33,74 @@ void scoreAnswers(const ExamKey& key, const std::vector<ItemAnswer>& answers, Ma
   }
 }
 
+SessionItems placeSession(const ExamKey& key, const std::vector<bool>& presented, int entries) {
+  struct Group {
+    std::vector<size_t> Items;
+    int Pool = 0;
+    bool Presented = false;
+    double Points = 0;
+  };
+  // Questions, each with its sub-questions: "4.a" and "4.b" are question 4's.
+  std::vector<Group> groups;
+  std::map<std::string, size_t> groupOf;
+  for (size_t i = 0; i < key.Items.size(); ++i) {
+    const std::string& number = key.Items[i].Number;
+    auto [at, added] = groupOf.emplace(number.substr(0, number.find('.')), groups.size());
+    if (added)
+      groups.emplace_back();
+    Group& g = groups[at->second];
+    g.Items.push_back(i);
+    g.Pool = key.Items[i].Pool;
+    g.Presented = g.Presented || presented[i];
+    g.Points += key.Items[i].Points;
+  }
+  SessionItems session;
+  session.Asked.assign(key.Items.size(), false);
+  std::map<int, bool> poolPlaced;
+  int placed = 0;
+  for (const Group& g : groups) {
+    if (!g.Presented)
+      continue;
+    for (size_t i : g.Items)
+      session.Asked[i] = true;
+    placed += static_cast<int>(g.Items.size());
+    if (g.Pool != 0)
+      poolPlaced[g.Pool] = true;
+  }
+  if (placed == entries)
+    return session;
+  // The rest of the session: the questions outside pools not presented, and a question
+  // of each pool none of whose questions was.
+  int rest = 0;
+  std::map<int, const Group*> openPool;
+  for (const Group& g : groups) {
+    if (g.Presented || (g.Pool != 0 && poolPlaced[g.Pool]))
+      continue;
+    if (g.Pool == 0) {
+      rest += static_cast<int>(g.Items.size());
+      continue;
+    }
+    auto [at, added] = openPool.emplace(g.Pool, &g);
+    if (added)
+      rest += static_cast<int>(g.Items.size());
+    else if (at->second->Items.size() != g.Items.size() || at->second->Points != g.Points)
+      session.MaxKnown = false;
+  }
+  // Without a summary the count is not known: the session is placed only when nothing
+  // of the exam is left over.
+  if (entries < 0 ? rest != 0 : placed + rest != entries) {
+    session.MaxKnown = false;
+    return session;
+  }
+  for (const Group& g : groups)
+    if (!g.Presented && g.Pool == 0)
+      for (size_t i : g.Items)
+        session.Asked[i] = true;
+  for (const auto& pool : openPool)
+    session.UnplacedMax += pool.second->Points;
+  return session;
+}
+
 size_t ClassScores::addAttempt(const Attempt& attempt) {
   Attempts.push_back(attempt);
   Marks.resize(Marks.size() + Items);
@@ -60,6 +129,8 @@ AttemptTotals totalsOf(const ExamKey& key, const ClassScores& scores, size_t att
     }
     totals.Max += points;
   }
+  totals.Max += scores.Attempts[attempt].UnplacedMax;
+  totals.MaxKnown = scores.Attempts[attempt].MaxKnown;
   return totals;
 }
 

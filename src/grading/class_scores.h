@@ -37,11 +37,29 @@ struct ItemAnswer {
 // The marks of one file's answers; answers and marks have one entry per key item.
 void scoreAnswers(const ExamKey& key, const std::vector<ItemAnswer>& answers, Mark* marks);
 
+// Which items a session asked. The file names the questions it presented; a session that
+// ended early (#done, the time) lists more entries in its summary than it presented, and
+// those are placed by the exam's structure: every question outside a pool, one question
+// of each pool, all the sub-questions of a question. Which question of a pool was asked
+// and never shown, the file cannot tell: its points count in the max, under no item.
+struct SessionItems {
+  std::vector<bool> Asked;  // per key item
+  double UnplacedMax = 0;   // points of pool questions asked but never presented
+  // False when the entries cannot be placed (a question limit left some questions out,
+  // or pool questions of different points): the max is then not known.
+  bool MaxKnown = true;
+};
+// presented: per key item; entries: the session's entries as its summary counts them, or
+// -1 for a file without its summary.
+SessionItems placeSession(const ExamKey& key, const std::vector<bool>& presented, int entries);
+
 // A graded file's attempt: one per completed file that can be graded.
 struct Attempt {
   uint32_t File = 0;       // the caller's index of the file
   std::string Identifier;  // the student's, from inside the file, in lower case
   int64_t Start = 0;       // the start stamp, in seconds (see class_time.h)
+  double UnplacedMax = 0;  // SessionItems of its session
+  bool MaxKnown = true;
   bool Graded = false;     // the attempt that counts for its student
   std::string NotGraded;   // why not, for the others
 };
@@ -63,6 +81,7 @@ struct AttemptTotals {
   double ToMark = 0;  // points of the items still to mark
   int ItemsToMark = 0;
   double Max = 0;     // points of the items asked
+  bool MaxKnown = true;
   double score() const { return Key + Grader; }
   bool complete() const { return ItemsToMark == 0; }
 };

@@ -5,14 +5,14 @@
 #include "grading/answer_match.h"
 
 std::string sharedAnswersRule() {
-  return "pairs of graded students whose final answers agree on " +
+  return "two graded students are listed when their final answers agree on " +
          std::to_string(SharedAnswersFlagged) +
          " or more questions, counting identical wrong answers to keyed questions (less than "
          "full points) and identical answers of " + std::to_string(LongAnswerLength) +
          " characters or more to questions marked by hand, each given by at most " +
          std::to_string(RareAnswerStudents) +
-         " graded students (answers compared with blanks trimmed, letter case ignored, runs of "
-         "blanks as one)";
+         " graded students; answers are compared with blanks trimmed, letter case ignored and "
+         "runs of blanks as one";
 }
 
 bool answerSaysSomething(const KeyedItem& item, const Mark& mark, const std::string& normalized) {

@@ -30,7 +30,17 @@ std::string keyedLetters(const KeyedItem& item, bool fullOnly) {
 // Facility this near 0 or 1 says little about who knows the matter.
 constexpr double LowFacility = 0.1, HighFacility = 0.9;
 
+// Fewer students than this say too little for a hint: two students asked always make a
+// discrimination of 1 or -1.
+constexpr int StudentsForHints = 5;
+
 void addHints(const KeyedItem& item, ItemFigures* f) {
+  if (f->Asked < StudentsForHints) {
+    if (f->Asked > 0)
+      f->Hints.push_back("asked of " + std::to_string(f->Asked) + (f->Asked == 1 ? " student" : " students") +
+                         " only: too few to judge it by");
+    return;
+  }
   if (f->HasDiscrimination && f->Discrimination < 0)
     f->Hints.push_back("students with a higher total on the rest of the test scored lower on "
                        "it (negative discrimination): check the key and the wording");
@@ -252,11 +262,11 @@ std::vector<FigureLine> testFigureLines(const ExamKey& key, const TestFigures& t
             "until their marks are given: " + itemList(key, test.Unmarked);
   lines.push_back({"students", std::to_string(test.Graded), "graded attempts, one per student"});
   if (!test.HasTotals) {
-    lines.push_back({"mean", "", "no graded attempt"});
+    lines.push_back({"mean total", "", "no graded attempt"});
     return lines;
   }
-  lines.push_back({"mean", formatPoints(test.Mean), "the mean total in points, " + over + "; " + counted});
-  lines.push_back({"median", formatPoints(test.Median),
+  lines.push_back({"mean total", formatPoints(test.Mean), "the mean total in points, " + over + "; " + counted});
+  lines.push_back({"median total", formatPoints(test.Median),
                    "the middle total (the mean of the two middle ones for an even count)"});
   lines.push_back({"standard deviation", formatFigure(test.Deviation),
                    "of the totals, as a population (divided by the count, not the count less one)"});
@@ -285,6 +295,9 @@ std::vector<FigureLine> itemFigureLines() {
        "the Pearson correlation of the question's score with the student's total less that "
        "score, over the students asked it; empty where it cannot be computed (fewer than two "
        "students asked, no variance, marks still to give)"},
+      {"note", "", "why a figure is missing, the key's letter, and hints where a question asked "
+                   "of 5 students or more looks wrong: a negative discrimination, a facility of "
+                   "0.10 or less or 0.90 or more, a distractor nobody chose"},
       {"a, b, ...", "", "how many of the students asked chose that letter (answers read as one "
                         "letter alone)"},
   };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // 1 (2 pts, keyed c), 2 (3 pts, by hand), 3.a (1 pt, 2 +- 0.5), 3.b (4 pts, pool 1).
@@ -72,6 +74,40 @@ TEST(ClassScores, EachAnswerIsScoredLeftToAGraderOrNotAsked) {
   EXPECT_EQ(formatPoints(2.5), "2.5");
   EXPECT_EQ(formatPoints(3), "3");
   EXPECT_EQ(formatPoints(1.0 / 3), "0.33");
+}
+
+TEST(ClassScores, ASessionEndedEarlyIsPlacedByTheExamsStructure) {
+  // 1 (2), 2.a and 2.b (1 each), 3 and 4 (2 each, a pool), 5 (3): five entries a session.
+  ExamKey key;
+  for (auto [number, points, pool] : {std::tuple{"1", 2.0, 0}, {"2.a", 1.0, 0}, {"2.b", 1.0, 0},
+                                      {"3", 2.0, 1}, {"4", 2.0, 1}, {"5", 3.0, 0}}) {
+    KeyedItem item;
+    item.Number = number;
+    item.Points = points;
+    item.Pool = pool;
+    key.Items.push_back(item);
+  }
+  auto asked = [](const SessionItems& s) {
+    std::string out;
+    for (bool a : s.Asked)
+      out += a ? "A" : "-";
+    return out;
+  };
+  SessionItems all = placeSession(key, {true, true, true, false, true, true}, 5);
+  EXPECT_EQ(asked(all), "AAA-AA");
+  EXPECT_TRUE(all.MaxKnown);
+  // #done after the first question: 2 both parts, 5, and a question of the pool.
+  SessionItems early = placeSession(key, {true, false, false, false, false, false}, 5);
+  EXPECT_EQ(asked(early), "AAA--A");
+  EXPECT_EQ(early.UnplacedMax, 2);
+  EXPECT_TRUE(early.MaxKnown);
+  // A part presented brings its sibling; a question limit of three entries leaves 5 or
+  // the pool out, which the file cannot tell.
+  EXPECT_EQ(asked(placeSession(key, {false, false, true, true, false, true}, 5)), "AAAA-A");
+  EXPECT_FALSE(placeSession(key, {true, false, false, false, false, false}, 3).MaxKnown);
+  // Without a summary, only a session that presented everything is placed.
+  EXPECT_TRUE(placeSession(key, {true, true, true, false, true, true}, -1).MaxKnown);
+  EXPECT_FALSE(placeSession(key, {true, true, true, false, true, false}, -1).MaxKnown);
 }
 
 TEST(ClassScores, OneAttemptOfEachIdentifierIsGradedByTheRule) {

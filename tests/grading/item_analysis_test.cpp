@@ -64,7 +64,7 @@ TEST(ItemAnalysis, FiguresOverGradedAttemptsPoolsAsOnePartUnmarkedLeftOut) {
   EXPECT_NEAR(q1.Discrimination, 0.3015, 1e-4);
   EXPECT_EQ(q1.Chosen, (std::vector<int>{1, 2, 1, 0}));
   EXPECT_EQ(q1.KeyedLetters, "b");
-  EXPECT_EQ(q1.Hints, (std::vector<std::string>{"nobody chose d: a distractor that draws no one"}));
+  EXPECT_EQ(q1.Hints, (std::vector<std::string>{"asked of 4 students only: too few to judge it by"}));
   EXPECT_EQ(f.Items[1].Asked, 2);
   EXPECT_DOUBLE_EQ(f.Items[1].Mean, 2);
   EXPECT_FALSE(f.Items[1].HasDiscrimination);  // both scored 2
@@ -87,12 +87,42 @@ TEST(ItemAnalysis, FiguresOverGradedAttemptsPoolsAsOnePartUnmarkedLeftOut) {
   EXPECT_EQ(table[0], (std::vector<std::string>{"question", "points", "asked", "mean", "facility",
                                                 "discrimination", "a", "b", "c", "d", "note"}));
   EXPECT_EQ(table[1], (std::vector<std::string>{"1", "1", "4", "0.50", "0.50", "0.30", "1", "2", "1",
-                                                "0", "keyed: b; nobody chose d: a distractor that "
-                                                "draws no one"}));
+                                                "0", "keyed: b; asked of 4 students only: too few "
+                                                "to judge it by"}));
   EXPECT_EQ(table[2][6], "");  // no letters for a question without choices
   std::vector<FigureLine> lines = testFigureLines(key, t);
   EXPECT_EQ(lines[1].Value, "1.75");
   EXPECT_NE(lines[1].How.find("left out until their marks are given: 4"), std::string::npos);
+}
+
+TEST(ItemAnalysis, HintsWhereAQuestionLooksWrong) {
+  // 0: choice abcd keyed a, got right only by a student who missed 1; 1: plain; 2: all right.
+  ExamKey key;
+  KeyAnswer a;
+  a.Text = "a";
+  key.Items = {{"1", 1, true, "abcd", 0, {a}, 0}, {"2", 1, false, "", 0, {}, 0}, {"3", 1, false, "", 0, {}, 0}};
+  ClassScores scores;
+  scores.Items = 3;
+  const char letters[] = "bbcabb";
+  const float second[] = {1, 1, 1, 0, 1, 0};
+  for (int s = 0; s < 6; ++s) {
+    size_t at = scores.addAttempt({});
+    scores.Attempts[at].Graded = true;
+    Mark* m = scores.marksOf(at);
+    m[0] = {letters[s] == 'a' ? 1.0f : 0.0f, MarkState::Key, letters[s]};
+    m[1] = {second[s], MarkState::Grader, 0};
+    m[2] = {1, MarkState::Key, 0};
+  }
+  ClassFigures f = analyzeItems(key, scores);
+  EXPECT_LT(f.Items[0].Discrimination, 0);
+  EXPECT_EQ(f.Items[0].Hints,
+            (std::vector<std::string>{"students with a higher total on the rest of the test scored "
+                                      "lower on it (negative discrimination): check the key and the "
+                                      "wording",
+                                      "nobody chose d: a distractor that draws no one"}));
+  EXPECT_EQ(f.Items[2].Hints, (std::vector<std::string>{"nearly everybody scored on it (facility "
+                                                        "0.90 or more): it tells students apart little"}));
+  EXPECT_EQ(f.Items[2].Note, "every student asked scored the same on it: no discrimination");
 }
 
 }  // namespace
