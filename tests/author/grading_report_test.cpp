@@ -346,6 +346,8 @@ TEST_F(GradingReportTest, AClassIsScoredMarkedAnalysedAndFlaggedAsWorkedOutByHan
       EXPECT_EQ(cell, expected) << students()[s].Id << " " << Items[i];
     }
   }
+  // An answer a spreadsheet would take for a date stays as typed.
+  EXPECT_NE(folder.read("sheet.csv").find(",'12/5,1,"), std::string::npos);
   // Before the marks, no score for anyone with a mark to give.
   CsvTable before = csvOf(folder.read("before.csv"));
   EXPECT_EQ(rowOf(before, "iii109"),

@@ -39,6 +39,25 @@ std::string csvField(const std::string& raw) {
   return quoted + "\"";
 }
 
+// A student's answer that a spreadsheet would turn into a date or a time ("12/5" into
+// the 5th of December, "1:30" into half past one) gets the leading ' that keeps it text:
+// graders must see what the student typed.
+std::string answerField(const std::string& answer) {
+  char separator = 0;
+  bool digits = false;
+  for (char c : answer) {
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if ((c == '/' || c == '-' || c == ':') && digits && (!separator || separator == c)) {
+      separator = c;
+      digits = false;
+    } else {
+      return answer;
+    }
+  }
+  return separator && digits ? "'" + answer : answer;
+}
+
 bool writeLine(FILE* out, const std::vector<std::string>& fields) {
   std::string line;
   for (size_t i = 0; i < fields.size(); ++i)
@@ -125,7 +144,7 @@ bool writeAnswersCsv(FILE* out, const ReportClass& report) {
       continue;
     std::vector<std::string> fields = {f.StudentName, f.StudentId, f.Path, xmcVerdictText(f.Verdict)};
     for (size_t c = 0; c < report.Questions.size(); ++c) {
-      fields.push_back(answerInColumn(report, i, c));
+      fields.push_back(answerField(answerInColumn(report, i, c)));
       if (itemOfColumn[c] >= 0)
         fields.push_back(sheetPoints(report, i, static_cast<size_t>(itemOfColumn[c])));
     }
