@@ -459,4 +459,50 @@ TEST_F(GradingReportTest, AClassIsScoredMarkedAnalysedAndFlaggedAsWorkedOutByHan
   EXPECT_NE(out.find("no, a later attempt of aaa101 is (--attempt last)"), std::string::npos);
 }
 
+TEST_F(GradingReportTest, WhatTheGraderDidNotMeanIsRefusedAndNothingIsWritten) {
+  std::filesystem::create_directory(folder.file("class"));
+  take(students()[0], 2000000, 134169300000000000ULL, "class/" + fileNameOf("aaa101"));
+  const std::string dir = folder.file("class");
+  const std::string exam = std::string(DemoHeader) + "\n" + Body;
+  const std::string outputs = " --grades " + folder.file("g.csv") + " --answers " + folder.file("a.csv") + " ";
+  struct Case {
+    std::string Arguments, Error;
+  };
+  folder.write("typo.txt", exam + "= 150% anything\n");
+  folder.write("exam.txt", exam);
+  folder.write("other.csv", "identifier,file,1 points,2 points,8 points\naaa101,x.xmc,1,1,1\n");
+  folder.write("over.csv", "identifier,file,1 points,2 points,3 points,4.a points,4.b points,5 points,"
+                           "6 points,7 points\naaa101," + fileNameOf("aaa101") + ",,,,,,,,6\n");
+  const std::string examPath = folder.file("exam.txt");
+  for (const Case& c : std::vector<Case>{
+           {"--exam " + folder.file("typo.txt"),
+            "veritor-author report: " + folder.file("typo.txt") +
+                ": line 29: the credit 150% is not from 1% to 100%\n"},
+           {"--exam " + examPath + " --marks " + folder.file("other.csv"),
+            "veritor-author report: " + folder.file("other.csv") +
+                ": the sheet is not of this exam's questions: it has columns for questions the "
+                "exam text has not (8 points); it has no column 3 points, 4.a points, 4.b points, "
+                "5 points, 6 points, 7 points; nothing was taken from it\n"},
+           {"--exam " + examPath + " --marks " + folder.file("over.csv"),
+            "veritor-author report: " + folder.file("over.csv") +
+                ": row 2, column J (7 points): 6 is more than the question's 5 points\n"},
+       }) {
+    ToolRun run = report(c.Arguments + outputs + dir);
+    EXPECT_EQ(run.Status, 2) << c.Arguments;
+    EXPECT_EQ(run.Err, c.Error);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("g.csv")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("a.csv")));
+  }
+  // Outputs never go over what the report reads, and grading needs the exam text.
+  ToolRun over = report("--exam " + examPath + " --items " + examPath + " " + dir);
+  EXPECT_EQ(over.Status, 2);
+  EXPECT_NE(over.Err.find("is the exam text, the roster or the marks sheet"), std::string::npos);
+  EXPECT_EQ(folder.read("exam.txt"), exam);
+  EXPECT_EQ(report("--grades " + folder.file("g.csv") + " " + dir).Err,
+            "veritor-author report: --grades grades the class: it needs the exam text (--exam "
+            "EXAM.txt)\n(see 'veritor-author report --help')\n");
+  EXPECT_EQ(report("--window 2026/02/30 2026/03/01 " + dir).Status, 2);
+}
+
 }  // namespace
