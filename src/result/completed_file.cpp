@@ -47,22 +47,24 @@ void copyTime(char (&to)[20], const std::string& from) {
 void keepAnswers(CompletedFile* file, const std::vector<XmcEntry>& entries, CompletedExam* exam,
                  const std::vector<XmcExamQuestion>& numbering) {
   std::vector<std::pair<uint32_t, const std::string*>> given;
+  std::vector<uint32_t> presented;
+  presented.reserve(entries.size());
   for (const XmcEntry& e : entries) {
     if (!e.Presented || e.ExamNumber.empty())
       continue;
     for (const XmcExamQuestion& q : numbering)
       if (q.Number == e.ExamNumber) {
         uint32_t at = addQuestion(exam, q);
-        file->PresentedQuestions.push_back(at);
+        presented.push_back(at);
         if (givesAnswer(e))
           given.emplace_back(at, &e.Answer);
         break;
       }
   }
-  std::vector<uint32_t>& presented = file->PresentedQuestions;
+  // The file keeps them for the whole report: one allocation of the exact size.
   std::sort(presented.begin(), presented.end());
   presented.erase(std::unique(presented.begin(), presented.end()), presented.end());
-  presented.shrink_to_fit();
+  file->PresentedQuestions.assign(presented.begin(), presented.end());
   std::sort(given.begin(), given.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   size_t length = 0;

@@ -100,6 +100,10 @@ void scoreFiles(ReportClass* report) {
   }
   std::vector<bool> presented(key.Items.size());
   std::vector<ItemAnswer> answers(key.Items.size());
+  // At most one attempt a file: reserved once, so that a large class never holds the
+  // attempts and their marks twice while the arrays grow.
+  g.Scores.Attempts.reserve(report->Files.size());
+  g.Scores.Marks.reserve(report->Files.size() * key.Items.size());
   for (size_t f = 0; f < report->Files.size(); ++f) {
     const CompletedFile& file = report->Files[f];
     if (!canBeGraded(file))
