@@ -1,5 +1,6 @@
 #include "result/xmc_form.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -85,8 +86,17 @@ FormScan& FormScan::number(double* value) {
     result_ = Fit::Part;
   else if (at_ == digitsAt)
     result_ = Fit::No;
-  if (value && result_ == Fit::Whole)
-    *value = strtod(text_.substr(start, at_ - start).c_str(), nullptr);
+  if (result_ != Fit::Whole)
+    return *this;
+  // Written as the program writes it, and no other way: " 07.0" or "7.00" is damage.
+  std::string written = text_.substr(start, at_ - start);
+  double v = strtod(written.c_str(), nullptr);
+  char again[64];
+  snprintf(again, sizeof again, "%5.1f", v);
+  if (written != again)
+    result_ = Fit::No;
+  else if (value)
+    *value = v;
   return *this;
 }
 
