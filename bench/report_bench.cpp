@@ -3,9 +3,11 @@
 // same files, measured in the same run. Each file is a real session of the program,
 // written by its own record writer into memory and then to disk.
 //
-// Goals: with every output (table, CSV, answers sheet, page) at most 3 times as long as
-// cat; the report's peak memory under 200 MB; each output linear in the class (the half
-// class takes half as long and makes outputs half as large).
+// Goals: with every output (table, CSV, answers sheet, page), and graded against the
+// exam's key with every output of grading (gradebook, item analysis, roster, flags) too,
+// at most 3 times as long as cat; the report's peak memory under 200 MB; each output
+// linear in the class (the half class takes half as long and makes outputs half as
+// large).
 //
 //   cmake -S . -B build -DVERITOR_BENCH=ON && cmake --build build -j2 --target report_bench
 //   ./build/bench/report_bench [FILES [FOLDER]]
@@ -75,8 +77,14 @@ class BenchPlatform : public PosixPlatform {
   uint32_t tick_ = 5000000;
 };
 
+// The answer key of question q, in the forms instructors write; every fifth question is
+// marked by hand.
+const char* const Keys[] = {"", "= 42 +- 1\n", "= b\n",
+                            "= It sums the numbers from 1 to n\n= 50% *sum*\n", "= true\n"};
+
 // 20 questions as an instructor writes a quiz: short questions, two of them a pool, the
-// last in three parts (so 21 entries a session).
+// last in three parts (so 21 entries a session), with its answer key (which veritor
+// passes over).
 std::string examBody() {
   std::string body = "QUESTIONS\n";
   char line[256];
@@ -89,12 +97,14 @@ std::string examBody() {
         snprintf(line, sizeof line, "   20.%c. (2 pts) Part %c: what does it print for n = %d?\n",
                  part, part, part - 'a' + 3);
         body += line;
+        body += part == 'c' ? "" : "   = 42\n";
       }
       continue;
     }
     snprintf(line, sizeof line, "%d. (%d pts) Question %d: what does the code shown compute?\n",
              q, q % 3 + 1, q);
     body += line;
+    body += Keys[q % 5];
     if (q == 8)
       body += "}\n";
   }
@@ -230,8 +240,11 @@ int main(int argc, char** argv) {
 
     // Each of the 20 entries answered and confirmed, one skipped now and then, and #done.
     std::string lines = "\n";
+    // A seventh of the answers are the student's own, shared with the next student at
+    // most: rare answers for the search for shared ones.
     for (int entry = 0; entry < 20; ++entry)
-      lines += std::string(Answers[(s + entry) % 8]) + "\ny\n";
+      lines += ((s + entry) % 7 == 3 ? "mine " + std::to_string(s / 2) : Answers[(s + entry) % 8]) +
+               std::string("\ny\n");
     lines += "#done\ny\n\n";
     bench.script(lines, 3000 + static_cast<uint32_t>(s % 7) * 1500);  // under half the time
     loadExamText();
@@ -256,6 +269,25 @@ int main(int argc, char** argv) {
   printf("made %d completed files (%.1f MB) in %.1f s\n", students, bytes / 1e6,
          seconds(std::chrono::steady_clock::now() - started));
 
+  // The exam text with its key, and a roster of everyone but every hundredth student, with
+  // a hundred who handed in nothing.
+  const std::string examText = (folder / "exam.txt").string();
+  const std::string roster = (folder / "roster.csv").string();
+  {
+    FILE* text = fopen(examText.c_str(), "wb");
+    FILE* list = fopen(roster.c_str(), "wb");
+    if (!text || !list) {
+      fprintf(stderr, "report_bench: cannot write the exam text or the roster\n");
+      return 1;
+    }
+    fprintf(text, "%s\n%s", Header, body.c_str());
+    fprintf(list, "identifier,last name,first name\r\n");
+    for (int s = 0; s < students + 100; ++s)
+      if (s % 100 != 1)
+        fprintf(list, "%s,Student %06d,Pat\r\n", identifierOf(s < students ? s : 20000000 - s).c_str(), s);
+    fclose(text);
+    fclose(list);
+  }
   const std::string tool = std::string(VERITOR_BINARY_DIR) + "/veritor-author report --password " +
                            Password;
   auto outputs = [&](const char* tag) {
@@ -272,6 +304,15 @@ int main(int argc, char** argv) {
   Run table = median(tool + " " + all + " > /dev/null", rounds);
   Run full = median(tool + outputs("all") + " " + all, rounds);
   Run half = median(tool + outputs("half") + " " + halves[0].string(), rounds);
+  // Graded: scores, the answers sheet with its points, the gradebook, the item analysis,
+  // the roster, the flags and the page.
+  auto grading = [&](const char* tag) {
+    std::string out = (folder / tag).string();
+    return " --exam " + examText + " --roster " + roster + " --window 2026/01/01 2026/12/31 --grades " +
+           out + ".grades.csv --items " + out + ".items.csv" + outputs(tag);
+  };
+  Run graded = median(tool + grading("graded") + " " + all, rounds);
+  Run gradedHalf = median(tool + grading("gradedhalf") + " " + halves[0].string(), rounds);
 
   // The machine may be shared: the processor time of each command is the steadier measure.
   printf("medians of %d runs                             cpu (wall)\n", rounds);
@@ -287,8 +328,19 @@ int main(int argc, char** argv) {
          "most 3.00)\n",
          table.Cpu / reference.Cpu, full.Cpu / reference.Cpu, table.Seconds / reference.Seconds,
          full.Seconds / reference.Seconds);
-  printf("peak memory with every output: %.1f MB (goal: under 200 MB)\n",
-         full.PeakKilobytes / 1024.0);
+  printf("report --exam with every output:               %7.2f s (%.2f s), peak %6.1f MB\n",
+         graded.Cpu, graded.Seconds, graded.PeakKilobytes / 1024.0);
+  printf("ratio report --exam with every output / cat: %.2f (wall: %.2f; goal: at most 3.00)\n",
+         graded.Cpu / reference.Cpu, graded.Seconds / reference.Seconds);
+  printf("peak memory with every output: %.1f MB, graded %.1f MB (goal: under 200 MB)\n",
+         full.PeakKilobytes / 1024.0, graded.PeakKilobytes / 1024.0);
+  printf("graded, whole class / half class: time %.2f", graded.Cpu / gradedHalf.Cpu);
+  for (const char* output : {"table.txt", "answers.csv", "grades.csv", "items.csv", "page.html"}) {
+    uintmax_t whole = sizeOf(folder / (std::string("graded.") + output));
+    uintmax_t part = sizeOf(folder / (std::string("gradedhalf.") + output));
+    printf(", %s %.2f (%.1f MB)", output, part ? static_cast<double>(whole) / part : 0.0, whole / 1e6);
+  }
+  printf(" (linear: 2.00; the item analysis is one row a question)\n");
   printf("whole class / half class: time %.2f", full.Cpu / half.Cpu);
   for (const char* output : {"table.txt", "table.csv", "answers.csv", "page.html"}) {
     uintmax_t whole = sizeOf(folder / (std::string("all.") + output));

@@ -22,5 +22,10 @@ set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 # Programs built here run under Wine: the tests, and the tool that makes the demo exam.
 find_program(VERITOR_WINE_RUN wine-run PATHS ${CMAKE_CURRENT_LIST_DIR}/../scripts NO_DEFAULT_PATH)
 if(VERITOR_WINE_RUN)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VERITOR_WINE_RUN})
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    # 64-bit programs need 64-bit Wine, whoever runs the build.
+    set(CMAKE_CROSSCOMPILING_EMULATOR env VERITOR_WINE_ARCH=win64 ${VERITOR_WINE_RUN})
+  else()
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${VERITOR_WINE_RUN})
+  endif()
 endif()

@@ -44,7 +44,7 @@ std::string makeExamFileText(const std::string& headerLine, const std::string& b
   return text;
 }
 
-bool isValidExpiryDate(const std::string& text) {
+bool hasExpiryDateForm(const std::string& text) {
   static const char Form[] = "dddd/dd/dd::dd:dd:dd";
   if (text.size() != 20)
     return false;
@@ -53,6 +53,12 @@ bool isValidExpiryDate(const std::string& text) {
     if (Form[i] == 'd' ? !digit : text[i] != Form[i])
       return false;
   }
+  return true;
+}
+
+bool isValidExpiryDate(const std::string& text) {
+  if (!hasExpiryDateForm(text))
+    return false;
   auto number = [&](size_t at, size_t count) { return std::stoi(text.substr(at, count)); };
   SystemTime time;
   time.Year = uint16_t(number(0, 4));

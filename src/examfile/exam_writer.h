@@ -30,4 +30,7 @@ std::string makeExamFileText(const std::string& headerLine, const std::string& b
                              const ExamFileOptions& options);
 
 // True when text has the form YYYY/MM/DD::HH:MM:SS and names a real date and time.
+// Whether the text has the expiry's form, YYYY/MM/DD::HH:MM:SS, in digits, whatever
+// their values.
+bool hasExpiryDateForm(const std::string& text);
 bool isValidExpiryDate(const std::string& text);

@@ -151,6 +151,8 @@ Platform& systemPlatform();
 bool isTerminalStream(ConsoleStream stream);
 
 // Calendar time to and from 100-ns units since 1601, as the system's own conversions do.
+// The days of a month (1 to 12) of the Gregorian calendar: 28 to 31.
+int daysInMonth(int year, int month);
 // systemTimeToFileTime is false for a date that does not exist (month 13, day 32, ...).
 bool systemTimeToFileTime(const SystemTime& time, FileTime* out);
 SystemTime fileTimeToSystemTime(FileTime time);

@@ -11,11 +11,6 @@ bool isLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int daysInMonth(int year, int month) {
-  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
-}
-
 // Days since 1970-01-01 of a proleptic Gregorian date.
 int64_t daysFromCivil(int64_t year, unsigned month, unsigned day) {
   year -= month <= 2;
@@ -70,4 +65,9 @@ SystemTime fileTimeToSystemTime(FileTime time) {
   t.Second = static_cast<uint16_t>(rest % 60);
   t.Milliseconds = static_cast<uint16_t>(time % TicksPerSecond / 10000);
   return t;
+}
+
+int daysInMonth(int year, int month) {
+  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }

@@ -42,19 +42,27 @@ void copyTime(char (&to)[20], const std::string& from) {
   snprintf(to, sizeof to, "%s", from.c_str());
 }
 
-// The answers of the numbered entries, under the exam's question indexes, in their order.
+// The answers of the numbered entries, under the exam's question indexes, in their order,
+// and the questions presented.
 void keepAnswers(CompletedFile* file, const std::vector<XmcEntry>& entries, CompletedExam* exam,
                  const std::vector<XmcExamQuestion>& numbering) {
   std::vector<std::pair<uint32_t, const std::string*>> given;
   for (const XmcEntry& e : entries) {
-    if (!givesAnswer(e) || e.ExamNumber.empty())
+    if (!e.Presented || e.ExamNumber.empty())
       continue;
     for (const XmcExamQuestion& q : numbering)
       if (q.Number == e.ExamNumber) {
-        given.emplace_back(addQuestion(exam, q), &e.Answer);
+        uint32_t at = addQuestion(exam, q);
+        file->PresentedQuestions.push_back(at);
+        if (givesAnswer(e))
+          given.emplace_back(at, &e.Answer);
         break;
       }
   }
+  std::vector<uint32_t>& presented = file->PresentedQuestions;
+  std::sort(presented.begin(), presented.end());
+  presented.erase(std::unique(presented.begin(), presented.end()), presented.end());
+  presented.shrink_to_fit();
   std::sort(given.begin(), given.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   size_t length = 0;
@@ -117,7 +125,7 @@ CompletedFile makeCompletedFile(const std::string& path, const std::string& byte
     return f;
   }
   for (XmcEntry& e : a.Entries)
-    if (givesAnswer(e))
+    if (e.Presented)
       f.Unnumbered.push_back(std::move(e));
   return f;
 }

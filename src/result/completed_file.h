@@ -60,6 +60,10 @@ struct CompletedFile {
   // kept).
   std::vector<FileAnswer> Answers;
   std::string AnswerText;
+  // The exam's questions the session presented, in the order of the exam's questions
+  // (kept with the answers): grading tells a question asked and left unanswered from one
+  // a pool or the question limit kept out.
+  std::vector<uint32_t> PresentedQuestions;
   // A file cut off before its echo keeps its presented entries until another file of its
   // exam tells their numbers (numberFromExam).
   std::vector<XmcEntry> Unnumbered;

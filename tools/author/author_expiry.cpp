@@ -11,28 +11,10 @@ const char* const MonthNames[12] = {"January", "February", "March",     "April",
                                     "May",     "June",     "July",      "August",
                                     "September", "October", "November", "December"};
 
-int daysInMonth(int year, int month) {
-  static const int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : Days[month - 1];
-}
-
-bool hasForm(const std::string& text) {
-  static const char Form[] = "dddd/dd/dd::dd:dd:dd";
-  if (text.size() != 20)
-    return false;
-  for (size_t i = 0; i < 20; ++i) {
-    bool digit = text[i] >= '0' && text[i] <= '9';
-    if (Form[i] == 'd' ? !digit : text[i] != Form[i])
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string expiryProblem(const std::string& text) {
-  if (!hasForm(text))
+  if (!hasExpiryDateForm(text))
     return "is not a date and time of the form YYYY/MM/DD::HH:MM:SS";
   auto number = [&](size_t at, size_t count) { return std::stoi(text.substr(at, count)); };
   SystemTime local;

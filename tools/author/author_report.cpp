@@ -69,7 +69,41 @@ const std::string ReportUsage = std::string(
     "                       student gave no answer or was not asked the question\n"
     "  --html FILE          write one page with the table, a plot of the time used and,\n"
     "                       per question, every student's answer\n"
+    "  --roster FILE        a CSV with a column headed identifier (and any others; last\n"
+    "                       name and first name, or name, give names): each student on it\n"
+    "                       without a file gets a row \"no file handed in\", and a file of\n"
+    "                       an identifier not on it is flagged\n"
+    "  --window FROM TO     the dates the exam was sat (YYYY/MM/DD, both days whole, or\n"
+    "                       YYYY/MM/DD::HH:MM:SS): a start outside them is flagged\n"
     "  --help               this text\n"
+    "\n"
+    "grading (with --exam):\n"
+    "  --exam EXAM.txt      the exam text with its answer key ('=' lines): every whole file\n"
+    "                       of that exam is scored from its final answers; the table, its\n"
+    "                       CSV and the page gain by key, by graders, to mark, score, max\n"
+    "                       (the points of the questions the student was asked) and\n"
+    "                       graded; the answers sheet gains a points column beside each\n"
+    "                       question's, empty where a grader must mark it\n"
+    "  --marks SHEET.csv    the answers sheet with the graders' points filled in: taken\n"
+    "                       back to complete the totals (refused whole, with its rows and\n"
+    "                       columns, for a mark above its question's points, for a\n"
+    "                       question the student was not asked, for a row of no file read,\n"
+    "                       or when it is another exam's sheet)\n"
+    "  --grades FILE        write the gradebook: identifier,last name,first name,score,max,\n"
+    "                       percent,late,verdict, a row per student\n"
+    "  --items FILE         write the item analysis: per question and sub-question its\n"
+    "                       points, how many were asked it, mean, facility, discrimination\n"
+    "                       and the choices' counts, then the test's mean, median, standard\n"
+    "                       deviation and Cronbach's alpha, each with how it is computed\n"
+    "  --attempt RULE       last (default), first or best: which of several whole files of\n"
+    "                       one identifier is graded; the others are listed with why not\n"
+    "\n"
+    "The key scores only what it can read without doubt; other answers (a number with its\n"
+    "unit, a choice letter with words) are left to the graders. No answer, #skip and the\n"
+    "program's no-answer marks score 0. The page and the table end with things to look\n"
+    "at, each with why it was raised: answers two students share, a start outside the\n"
+    "window or a day from the class's median start, a file name of another identifier, an\n"
+    "exam opened more than once, an identifier off the roster.\n"
     "\n"
     "In the CSV files a text that a spreadsheet would take for a formula (it begins with\n"
     "=, +, - or @ and is not a number) begins with a ' added.\n"
@@ -187,24 +221,62 @@ bool writeOutput(const std::string& path, const char* what,
   return true;
 }
 
+// Takes "--window FROM TO" out of the arguments: the one option with two values.
+int takeWindow(std::vector<char*>* args, GradingOptions* options) {
+  for (size_t i = 0; i < args->size(); ++i) {
+    if (strcmp((*args)[i], "--window") != 0)
+      continue;
+    if (i + 2 >= args->size())
+      return usageError(Command, "%s", "option --window needs two dates, FROM and TO");
+    std::string error;
+    if (!readSittingWindow((*args)[i + 1], (*args)[i + 2], &options->Window, &error))
+      return usageError(Command, "--window: %s", forTerminal(error).c_str());
+    options->HasWindow = true;
+    args->erase(args->begin() + static_cast<long>(i), args->begin() + static_cast<long>(i) + 3);
+    --i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int authorReport(int argc, char** argv) {
-  std::string password, keyFile, csvFile, answersFile, htmlFile;
-  bool passwordGiven = false;
+  std::string password, keyFile, csvFile, answersFile, htmlFile, gradesFile, itemsFile, attempt;
+  bool passwordGiven = false, attemptGiven = false;
+  GradingOptions grading;
+  std::vector<char*> args(argv, argv + argc);
+  int status = takeWindow(&args, &grading);
+  if (status != -1)
+    return status;
   std::vector<std::string> paths;
-  int status = parseAuthorArgumentList(Command, ReportUsage.c_str(), "completed-exam file or folder",
-                                       argc, argv,
-                                       {{"--password", &password, &passwordGiven},
-                                        {"--key", &keyFile},
-                                        {"--csv", &csvFile},
-                                        {"--answers", &answersFile},
-                                        {"--html", &htmlFile}},
-                                       &paths);
+  status = parseAuthorArgumentList(Command, ReportUsage.c_str(), "completed-exam file or folder",
+                                   static_cast<int>(args.size()), args.data(),
+                                   {{"--password", &password, &passwordGiven},
+                                    {"--key", &keyFile},
+                                    {"--csv", &csvFile},
+                                    {"--answers", &answersFile},
+                                    {"--html", &htmlFile},
+                                    {"--exam", &grading.ExamPath},
+                                    {"--marks", &grading.MarksPath},
+                                    {"--roster", &grading.RosterPath},
+                                    {"--grades", &gradesFile},
+                                    {"--items", &itemsFile},
+                                    {"--attempt", &attempt, &attemptGiven}},
+                                   &paths);
   if (status != -1)
     return status;
   if (!passwordGiven || password.empty())
     return usageError(Command, "%s", "the exam's password is needed (--password)");
+  if (attemptGiven && !readAttemptRule(attempt, &grading.Rule))
+    return usageError(Command, "--attempt takes last, first or best, not '%s'",
+                      forTerminal(attempt).c_str());
+  const char* grades = !grading.MarksPath.empty() ? "--marks"
+                       : !gradesFile.empty()        ? "--grades"
+                       : !itemsFile.empty()         ? "--items"
+                       : attemptGiven               ? "--attempt"
+                                                    : nullptr;
+  if (grading.ExamPath.empty() && grades)
+    return usageError(Command, "%s grades the class: it needs the exam text (--exam EXAM.txt)", grades);
 
   installAuthorPlatform();
   if (!setUpAuthorKey(keyFile)) {
@@ -218,14 +290,22 @@ int authorReport(int argc, char** argv) {
     fprintf(stderr, "veritor-author report: no completed-exam (.xmc) file found\n");
     return 1;
   }
-  for (const std::string* output : {&csvFile, &answersFile, &htmlFile})
+  std::vector<std::string> read = {grading.ExamPath, grading.MarksPath, grading.RosterPath};
+  for (const std::string* output : {&csvFile, &answersFile, &htmlFile, &gradesFile, &itemsFile}) {
     if (!output->empty() && isInput(*output, files))
       return usageError(Command, "'%s' is one of the files read: the report changes none of them",
                         forTerminal(*output).c_str());
+    // The exam text, the roster and the graders' sheet (with whatever columns they added)
+    // are read, never written.
+    if (!output->empty() && isInput(*output, read))
+      return usageError(Command, "'%s' is the exam text, the roster or the marks sheet: the "
+                        "report writes none of them",
+                        forTerminal(*output).c_str());
+  }
 
   ReportClass report;
   report.Files.reserve(files.size());
-  const bool keepAnswers = !answersFile.empty() || !htmlFile.empty();
+  const bool keepAnswers = !answersFile.empty() || !htmlFile.empty() || !grading.ExamPath.empty();
   bool progress = isTerminalStream(ConsoleStream::Err);
   std::string bytes, reason;
   for (size_t i = 0; i < files.size(); ++i) {
@@ -246,6 +326,9 @@ int authorReport(int argc, char** argv) {
     numberFromExam(&file, &report.Exams);
   prepareClass(&report);
   warnOfMixedExams(report.Exams);
+  // Nothing is written when the exam text, the roster or the marks sheet is refused.
+  if (!gradeClass(&report, grading))
+    return 2;
   bool written = writeReportTable(stdout, report) && fflush(stdout) == 0;
 
   if (!csvFile.empty())
@@ -253,6 +336,12 @@ int authorReport(int argc, char** argv) {
   if (!answersFile.empty())
     written &= writeOutput(answersFile, "answers sheet",
                            [&](FILE* out) { return writeAnswersCsv(out, report); });
+  if (!gradesFile.empty())
+    written &= writeOutput(gradesFile, "gradebook",
+                           [&](FILE* out) { return writeGradebookCsv(out, report); });
+  if (!itemsFile.empty())
+    written &= writeOutput(itemsFile, "item analysis",
+                           [&](FILE* out) { return writeItemsCsv(out, report); });
   if (!htmlFile.empty()) {
     std::string title = "Completed exams";
     if (!report.Exams.empty()) {

@@ -3,6 +3,7 @@
 // Times come twice: as hours, minutes and seconds ("0:01:05", which a spreadsheet reads
 // as a duration, where "1:05" would be an hour and five minutes), and as a number of
 // seconds to compute with.
+#include <algorithm>
 #include <cstdlib>
 
 #include "output_text.h"
@@ -36,6 +37,25 @@ std::string csvField(const std::string& raw) {
     quoted += c;
   }
   return quoted + "\"";
+}
+
+// A student's answer that a spreadsheet would turn into a date or a time ("12/5" into
+// the 5th of December, "1:30" into half past one) gets the leading ' that keeps it text:
+// graders must see what the student typed.
+std::string answerField(const std::string& answer) {
+  char separator = 0;
+  bool digits = false;
+  for (char c : answer) {
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if ((c == '/' || c == '-' || c == ':') && digits && (!separator || separator == c)) {
+      separator = c;
+      digits = false;
+    } else {
+      return answer;
+    }
+  }
+  return separator && digits ? "'" + answer : answer;
 }
 
 bool writeLine(FILE* out, const std::vector<std::string>& fields) {
@@ -79,20 +99,43 @@ std::vector<std::string> csvCells(const ReportClass& report, size_t file) {
 }  // namespace
 
 bool writeReportCsv(FILE* out, const ReportClass& report) {
-  bool ok = writeLine(out, std::vector<std::string>(std::begin(CsvColumns), std::end(CsvColumns)));
+  std::vector<std::string> head =
+      tableHeadings(report, std::vector<std::string>(std::begin(CsvColumns), std::end(CsvColumns)));
+  bool ok = writeLine(out, head);
   for (size_t i = 0; i < report.Files.size() && ok; ++i)
-    ok = writeLine(out, csvCells(report, i));
+    ok = writeLine(out, withGradingCells(report, i, csvCells(report, i)));
+  // The roster's students without a file, under the table's student, identifier and
+  // verdict columns.
+  for (size_t m : report.Grading.Missing) {
+    std::vector<std::string> cells = missingStudentRow(report, m, ReportColumnCount);
+    std::vector<std::string> row(head.size());
+    row[1] = cells[StudentColumn];
+    row[2] = cells[IdentifierColumn];
+    row[std::find(head.begin(), head.end(), "verdict") - head.begin()] = cells[VerdictColumn];
+    ok = ok && writeLine(out, row);
+  }
   return ok;
 }
 
 // A row per file that names its student; a column per question of the exam text. A cell
-// is empty where the student gave no answer, or was not asked the question.
+// is empty where the student gave no answer, or was not asked the question. When the
+// class is scored, each question of the key has its points column beside its answers:
+// the points given, empty where a grader must mark it (marks sheet.h reads it back).
 bool writeAnswersCsv(FILE* out, const ReportClass& report) {
+  const ReportGrading& g = report.Grading;
   std::vector<std::string> head = {"student", "identifier", "file", "verdict"};
   std::vector<std::string> points = {"", "", "", "points"};
-  for (const ReportQuestion& q : report.Questions) {
-    head.push_back(q.Question->Number);
-    points.push_back(q.Question->Points);
+  std::vector<long> itemOfColumn(report.Questions.size(), -1);
+  for (size_t c = 0; c < report.Questions.size(); ++c) {
+    const XmcExamQuestion& q = *report.Questions[c].Question;
+    head.push_back(q.Number);
+    points.push_back(q.Points);
+    for (size_t i = 0; g.Keyed && i < g.Key.Items.size(); ++i)
+      if (g.Key.Items[i].Number == q.Number) {
+        itemOfColumn[c] = static_cast<long>(i);
+        head.push_back(pointsHeading(q.Number));
+        points.push_back(q.Points);
+      }
   }
   bool ok = writeLine(out, head) && writeLine(out, points);
   for (size_t i = 0; i < report.Files.size() && ok; ++i) {
@@ -100,9 +143,27 @@ bool writeAnswersCsv(FILE* out, const ReportClass& report) {
     if (!f.HasName)
       continue;
     std::vector<std::string> fields = {f.StudentName, f.StudentId, f.Path, xmcVerdictText(f.Verdict)};
-    for (size_t c = 0; c < report.Questions.size(); ++c)
-      fields.push_back(answerInColumn(report, i, c));
+    for (size_t c = 0; c < report.Questions.size(); ++c) {
+      fields.push_back(answerField(answerInColumn(report, i, c)));
+      if (itemOfColumn[c] >= 0)
+        fields.push_back(sheetPoints(report, i, static_cast<size_t>(itemOfColumn[c])));
+    }
     ok = writeLine(out, fields);
   }
+  return ok;
+}
+
+bool writeGradebookCsv(FILE* out, const ReportClass& report) {
+  const ReportGrading& g = report.Grading;
+  bool ok = writeLine(out, std::vector<std::string>(std::begin(GradebookColumns), std::end(GradebookColumns)));
+  for (const RollStudent& student : g.Roll)
+    ok = ok && writeLine(out, gradebookRow(g.Key, g.Scores, g.RollFiles, student));
+  return ok;
+}
+
+bool writeItemsCsv(FILE* out, const ReportClass& report) {
+  bool ok = true;
+  for (const std::vector<std::string>& row : itemTable(report.Grading.Key, report.Grading.Figures))
+    ok = ok && writeLine(out, row);
   return ok;
 }

@@ -7,33 +7,10 @@
 
 #include "author_support.h"
 #include "output_text.h"
+#include "report_page.h"
 #include "report_rows.h"
 
-namespace {
-
-class Page {
- public:
-  explicit Page(FILE* out) : out_(out) {}
-  Page& operator<<(const std::string& text) {
-    buffer_ += text;
-    if (buffer_.size() > 1 << 16)
-      flush();
-    return *this;
-  }
-  Page& operator<<(const char* text) { return *this << std::string(text); }
-  bool flush() {
-    ok_ = ok_ && fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
-    buffer_.clear();
-    return ok_;
-  }
-
- private:
-  FILE* out_;
-  std::string buffer_;
-  bool ok_ = true;
-};
-
-std::string escaped(const std::string& raw) {
+std::string htmlEscaped(const std::string& raw) {
   std::string out;
   for (char c : toUtf8(raw)) {
     switch (c) {
@@ -51,6 +28,12 @@ std::string escaped(const std::string& raw) {
     }
   }
   return out;
+}
+
+namespace {
+
+std::string escaped(const std::string& raw) {
+  return htmlEscaped(raw);
 }
 
 const int KindCount = 9;
@@ -160,6 +143,14 @@ void classTable(Page& page, const ReportClass& report) {
     }
     page << "</tr>\n";
   }
+  // The roster's students who handed in nothing.
+  for (size_t m : report.Grading.Missing) {
+    std::vector<std::string> cells = missingStudentRow(report, m, ReportColumnCount);
+    page << "<tr class=\"cut\"><td class=\"file\"></td>";
+    for (int c = 1; c < ReportColumnCount; ++c)
+      page << std::string(c == VerdictColumn ? "<td class=\"verdict\">" : "<td>") + escaped(cells[c]) + "</td>";
+    page << "</tr>\n";
+  }
   page << "</table>\n";
 }
 
@@ -265,7 +256,8 @@ void answersByQuestion(Page& page, const ReportClass& report) {
 bool writeReportHtml(FILE* out, const ReportClass& report, const std::string& title) {
   Page page(out);
   page << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
-  page << "<title>" + escaped(title) + "</title>\n<style>" + Style + "</style>\n</head>\n<body>\n";
+  page << "<title>" + escaped(title) + "</title>\n<style>" + Style + GradingStyle +
+              "</style>\n</head>\n<body>\n";
   page << "<h1>" + escaped(title) + "</h1>\n";
   size_t counts[KindCount] = {};
   for (const CompletedFile& f : report.Files)
@@ -282,6 +274,7 @@ bool writeReportHtml(FILE* out, const ReportClass& report, const std::string& ti
   page << summary + ".</p>\n";
   legend(page);
   classTable(page, report);
+  writeGradingSections(page, report);
   timePlot(page, report);
   answersByQuestion(page, report);
   page << "</body>\n</html>\n";

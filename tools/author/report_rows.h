@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "report_grading.h"
 #include "result/completed_file.h"
 
 // A question column of the answers sheet and the page: a question number of the class's
@@ -24,6 +25,8 @@ struct ReportClass {
   // files' indexes in runs of one identifier; a file's run starts at RunStart[file] and
   // holds RunSize[file] files.
   std::vector<uint32_t> ByIdentifier, RunStart, RunSize;
+  // Scores, the roster, item figures and flags (report_grading.h).
+  ReportGrading Grading;
 };
 
 // Sorts the files, lays out the question columns and finds the files of one identifier.
@@ -44,6 +47,16 @@ enum ReportColumn {
 };
 std::vector<std::string> reportCells(const ReportClass& report, size_t file);
 
+// The table as the text table and the CSV write it: the columns above, then, when the
+// class is scored, the grading columns; a row per file, then a row per student of the
+// roster who handed in no file.
+std::vector<std::string> tableHeadings(const ReportClass& report,
+                                       const std::vector<std::string>& columns);
+std::vector<std::string> withGradingCells(const ReportClass& report, size_t file,
+                                          std::vector<std::string> cells);
+std::vector<std::string> missingStudentRow(const ReportClass& report, size_t rollIndex,
+                                           size_t columns);
+
 // The answer of the file to the question of that column; empty when it gave none.
 std::string answerInColumn(const ReportClass& report, size_t file, size_t column);
 
@@ -51,4 +64,6 @@ std::string answerInColumn(const ReportClass& report, size_t file, size_t column
 bool writeReportTable(FILE* out, const ReportClass& report);
 bool writeReportCsv(FILE* out, const ReportClass& report);
 bool writeAnswersCsv(FILE* out, const ReportClass& report);
+bool writeGradebookCsv(FILE* out, const ReportClass& report);
+bool writeItemsCsv(FILE* out, const ReportClass& report);
 bool writeReportHtml(FILE* out, const ReportClass& report, const std::string& title);

@@ -192,32 +192,84 @@ std::string answerInColumn(const ReportClass& report, size_t file, size_t column
   return question == exam.QuestionAt.end() ? "" : std::string(answerOf(f, question->second));
 }
 
-// Columns as wide as their widest cell, everything from the files escaped.
-bool writeReportTable(FILE* out, const ReportClass& report) {
-  std::vector<size_t> widths(ReportColumnCount, 0);
-  for (int c = 0; c < ReportColumnCount; ++c)
-    widths[c] = displayWidth(ReportColumns[c]);
-  for (size_t i = 0; i < report.Files.size(); ++i) {
-    std::vector<std::string> cells = reportCells(report, i);
-    for (int c = 0; c < ReportColumnCount; ++c)
-      widths[c] = std::max(widths[c], displayWidth(forTerminal(cells[c])));
+std::vector<std::string> tableHeadings(const ReportClass& report,
+                                       const std::vector<std::string>& columns) {
+  std::vector<std::string> headings = columns;
+  if (report.Grading.Keyed)
+    headings.insert(headings.end(), std::begin(GradingColumns), std::end(GradingColumns));
+  return headings;
+}
+
+std::vector<std::string> withGradingCells(const ReportClass& report, size_t file,
+                                          std::vector<std::string> cells) {
+  if (report.Grading.Keyed) {
+    std::vector<std::string> grading = gradingCells(report, file);
+    cells.insert(cells.end(), grading.begin(), grading.end());
   }
+  return cells;
+}
+
+std::vector<std::string> missingStudentRow(const ReportClass& report, size_t rollIndex,
+                                           size_t columns) {
+  const RollStudent& s = report.Grading.Roll[rollIndex];
+  std::vector<std::string> cells(columns);
+  cells[StudentColumn] = s.LastName + (s.FirstName.empty() ? "" : ", " + s.FirstName);
+  cells[IdentifierColumn] = s.Identifier;
+  cells[VerdictColumn] = s.NoGrade;
+  return cells;
+}
+
+// Columns as wide as their widest cell, everything from the files escaped. After the
+// table, how the grading went and the things to look at.
+bool writeReportTable(FILE* out, const ReportClass& report) {
+  std::vector<std::vector<std::string>> rows;
+  rows.push_back(tableHeadings(report, std::vector<std::string>(ReportColumns, ReportColumns + ReportColumnCount)));
+  const size_t columns = rows[0].size();
+  std::vector<size_t> widths(columns, 0);
+  auto measure = [&](const std::vector<std::string>& cells) {
+    for (size_t c = 0; c < columns; ++c)
+      widths[c] = std::max(widths[c], displayWidth(forTerminal(cells[c])));
+  };
+  measure(rows[0]);
+  for (size_t i = 0; i < report.Files.size(); ++i)
+    measure(withGradingCells(report, i, reportCells(report, i)));
+  for (size_t m : report.Grading.Missing)
+    measure(missingStudentRow(report, m, columns));
   bool ok = true;
+  auto write = [&](const std::string& text) {
+    ok = ok && fwrite(text.data(), 1, text.size(), out) == text.size();
+  };
   auto line = [&](const std::vector<std::string>& cells) {
     std::string text;
-    for (int c = 0; c < ReportColumnCount; ++c) {
+    for (size_t c = 0; c < columns; ++c) {
       std::string cell = forTerminal(cells[c]);
       text += cell;
-      if (c + 1 < ReportColumnCount)
+      if (c + 1 < columns)
         text += std::string(widths[c] - displayWidth(cell) + 2, ' ');
     }
     while (!text.empty() && text.back() == ' ')
       text.pop_back();
-    text += '\n';
-    ok = ok && fwrite(text.data(), 1, text.size(), out) == text.size();
+    write(text + '\n');
   };
-  line(std::vector<std::string>(ReportColumns, ReportColumns + ReportColumnCount));
+  line(rows[0]);
   for (size_t i = 0; i < report.Files.size(); ++i)
-    line(reportCells(report, i));
+    line(withGradingCells(report, i, reportCells(report, i)));
+  for (size_t m : report.Grading.Missing)
+    line(missingStudentRow(report, m, columns));
+  std::vector<std::string> summary = gradingSummary(report);
+  if (!summary.empty())
+    write("\n");
+  for (const std::string& text : summary)
+    write(forTerminal(text) + "\n");
+  std::vector<std::string> flags = flagLines(report);
+  if (!flags.empty() || report.Grading.Keyed) {
+    write("\nThings to look at (each says why it was raised; none is a finding):\n");
+    if (flags.empty())
+      write("  nothing\n");
+    for (const std::string& flag : flags)
+      write("  " + forTerminal(flag) + "\n");
+    if (report.Grading.Keyed)
+      write("Shared answers: " + sharedAnswersRule() + ".\n");
+  }
   return ok;
 }

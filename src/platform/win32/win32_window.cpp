@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -39,7 +40,7 @@ constexpr DWORD WindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 
 // Private messages posted to the window (or, before it exists, to its thread).
 constexpr UINT WakeMessage = WM_APP + 1;    // wParam: the wake() code
-constexpr UINT ResizeMessage = WM_APP + 2;  // wParam, lParam: the client width and height
+constexpr UINT ResizeMessage = WM_APP + 2;  // take the newest client size asked for
 
 // One full notch of a mouse wheel.
 constexpr int WheelNotch = WHEEL_DELTA;
@@ -289,7 +290,14 @@ class Win32QuestionWindow : public QuestionWindowBackend {
   }
 
   void requestResize(int width, int height) override {
-    post(ResizeMessage, static_cast<WPARAM>(width), static_cast<LPARAM>(height));
+    // Only the newest size asked for counts, as when a student drags the frame: the window
+    // takes the sizes at its own pace, one at a time, not one message per movement. (A
+    // message per request piled up hundreds of size changes behind each other, each a
+    // round trip to the display, that the window worked off long after the last one.)
+    uint32_t packed = (static_cast<uint32_t>(width) & 0xFFFF) << 16 |
+                      (static_cast<uint32_t>(height) & 0xFFFF);
+    if (pendingSize_.exchange(packed, std::memory_order_acq_rel) == 0)
+      post(ResizeMessage, 0, 0);
   }
 
   // On the window thread, from questionWindowProc.
@@ -351,11 +359,16 @@ class Win32QuestionWindow : public QuestionWindowBackend {
         events_.push_back(event);
         return 0;
       case ResizeMessage: {
-        SIZE outer = outerSizeFor(static_cast<int>(first), static_cast<int>(second), dpi_);
+        uint32_t packed = pendingSize_.exchange(0, std::memory_order_acq_rel);
+        if (packed == 0)
+          return 0;
+        int width = static_cast<int>(packed >> 16);
+        int height = static_cast<int>(packed & 0xFFFF);
+        SIZE outer = outerSizeFor(width, height, dpi_);
         // The size message comes back inside this call and queues the Resized event.
         SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        fitClientArea(window, static_cast<int>(first), static_cast<int>(second));
+        fitClientArea(window, width, height);
         return 0;
       }
       case WM_DPICHANGED:
@@ -528,6 +541,8 @@ class Win32QuestionWindow : public QuestionWindowBackend {
 
   std::atomic<HWND> window_{nullptr};
   std::atomic<DWORD> threadId_{0};
+  // The client size the newest resize request asks for, width in the high half; 0: none.
+  std::atomic<uint32_t> pendingSize_{0};
   // Filled by the window procedure, emptied by waitEvent: both on the window thread.
   std::deque<WindowEvent> events_;
   // The DPI of the window's monitor; the window thread's alone.
