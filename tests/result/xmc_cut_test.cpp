@@ -6,6 +6,8 @@
 #include <stdio.h>
 
 #include "result/xmc_analysis.h"
+#include "result/xmc_echo_check.h"
+#include "result/xmc_form.h"
 #include "result/xmc_reader.h"
 #include "result/xmc_verdict.h"
 #include "support/session_fixture.h"
@@ -181,6 +183,50 @@ TEST_F(XmcCutTest, AChangedDigitInsideTheFileIsNeverACut) {
   }
   printf("%zu one-digit changes: %zu damaged, %zu read as whole, %zu in the last line feeds read "
          "as cut\n", changes, damaged, unseen, cuts);
+}
+
+// The echo has no end mark: what it says of itself tells a cut from a change.
+TEST_F(XmcCutTest, TheEchoTellsACutFromAChange) {
+  takeFullExam();
+  const std::string echo = reading.Echo;
+  ASSERT_EQ(checkEcho(echo).What, EchoCheck::Whole);
+  auto edited = [&](const std::string& from, const std::string& to) {
+    std::string e = echo;
+    size_t at = e.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return checkEcho(e.replace(at, from.size(), to)).What;
+  };
+  // Cut between two questions: whole as far as it goes, but the QUESTIONS line counts
+  // one more, with its point.
+  EXPECT_EQ(edited("5. (  1.0 pts) Last?\n &five\n\n\n", ""), EchoCheck::Cut);
+  // A question taken out of the middle, or one line more or fewer between two of them.
+  EXPECT_EQ(edited("3. (  1.0 pts) P2\n\n\n", ""), EchoCheck::Damaged);
+  EXPECT_EQ(edited(" &five\n\n\n", " &five\n"), EchoCheck::Cut);
+  EXPECT_EQ(edited("&uno\n\n\n", "&uno\n\n\n\n"), EchoCheck::Damaged);
+  EXPECT_EQ(edited("&uno\n\n\n", "&uno\n\n"), EchoCheck::Damaged);
+  // A count, a letter or a pool mark that is not the program's.
+  EXPECT_EQ(edited("QUESTIONS:  (5)", "QUESTIONS:  (4)"), EchoCheck::Damaged);
+  EXPECT_EQ(edited("QUESTIONS:  (5)", "QUESTIONS:  (6)"), EchoCheck::Damaged);
+  EXPECT_EQ(edited("4.b.", "4.c."), EchoCheck::Damaged);
+  EXPECT_EQ(edited("}\n;  ***** CLOSE POOL *****  [#1]\n", ""), EchoCheck::Damaged);
+  EXPECT_EQ(edited("[#1]\n{", "[#0]\n{"), EchoCheck::Damaged);
+}
+
+TEST(XmcFormTest, AFigureOfPointsIsReadOnlyAsTheProgramWritesIt) {
+  auto fit = [](const std::string& text) {
+    double value = 0;
+    Fit f = FormScan(text, 0).literal("(").number(&value).literal(" pts)").result();
+    return f == Fit::Whole ? std::to_string(value).substr(0, 4) : f == Fit::Part ? "part" : "no";
+  };
+  EXPECT_EQ(fit("(  7.0 pts)"), "7.00");
+  EXPECT_EQ(fit("( -1.0 pts)"), "-1.0");
+  EXPECT_EQ(fit("(100.5 pts)"), "100.");
+  EXPECT_EQ(fit("( 07.0 pts)"), "no");
+  EXPECT_EQ(fit("(  7.00 pts)"), "no");
+  EXPECT_EQ(fit("(7.0 pts)"), "no");
+  EXPECT_EQ(fit("( pts)"), "no");
+  EXPECT_EQ(fit("(  7."), "part");
+  EXPECT_EQ(fit("(  7.0 p"), "part");
 }
 
 }  // namespace
