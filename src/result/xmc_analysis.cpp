@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "state/program_state.h"
 #include "state/session_clock.h"
@@ -219,6 +220,7 @@ bool readEntries(const XmcReading& r, XmcAnalysis* a) {
 
   // The summary lists every entry of the question list with its final answer.
   const std::string& s = r.Summary;
+  std::set<std::string> listed;
   for (size_t at = 0; at < s.size();) {
     size_t end = s.find('\n', at);
     if (end == std::string::npos)
@@ -229,6 +231,7 @@ bool readEntries(const XmcReading& r, XmcAnalysis* a) {
     if (!readSummaryLine(line, &parsed))
       continue;
     XmcEntry* entry = entryFor(&a->Entries, labelFor(parsed.Number, parsed.Letter));
+    listed.insert(entry->Label);
     std::string answer = line.substr(parsed.AnswerAt);
     auto was = confirmed.find(entry->Label);
     if (was != confirmed.end() && was->second != answer && a->Mismatch.empty())
@@ -237,6 +240,14 @@ bool readEntries(const XmcReading& r, XmcAnalysis* a) {
     entry->Answer = answer;
     entry->HasAnswer = true;
   }
+
+  // Every question the session presented is an entry of its question list.
+  if (r.Reached >= XmcSection::Closing && a->Mismatch.empty())
+    for (const XmcEntry& e : a->Entries)
+      if (e.Presented && !listed.count(e.Label)) {
+        a->Mismatch = "the session records present " + e.Label + ", which the summary does not list";
+        break;
+      }
 
   // The echo holds every answer once more, as " &ANSWER" (three blanks for a part).
   if (r.Reached == XmcSection::End) {

@@ -105,8 +105,9 @@ bool looksLikeExamFile(const std::string& bytes) {
 
 XmcVerdict judgeXmc(const std::string& bytes, const XmcReading& r, const XmcAnalysis& a,
                     const std::string* password, const std::string& fileName) {
+  // What a power cut leaves of a file created moments before: nothing reached the disk.
   if (bytes.empty())
-    return verdict(XmcVerdictKind::Damaged, "the file is empty");
+    return verdict(XmcVerdictKind::CutShort, "the file is empty");
   if (looksLikeExamFile(bytes))
     return verdict(XmcVerdictKind::NotXmc,
                    ": it is an exam (.exm) file, which 'veritor-author show' prints");

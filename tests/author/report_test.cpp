@@ -221,7 +221,7 @@ TEST_F(ReportTest, BadInputIsARowWithItsReason) {
                        folder.file("latin1.xmc"));
   EXPECT_EQ(run.Status, 1);
   for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
-           {"empty.xmc", "damaged: the file is empty"},
+           {"empty.xmc", "cut short: the file is empty"},
            {"noise.xmc", "not a completed-exam (XMC) file"},
            {"huge.xmc", "cannot be read: larger than 64 MiB, too large for a completed-exam file"},
            {"missing.xmc", "cannot be read: No such file or directory"},

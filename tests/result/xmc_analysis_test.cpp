@@ -135,7 +135,7 @@ TEST_F(XmcAnalysisTest, VerdictsOnCutChangedAndForeignFiles) {
   for (size_t length = 1; length < whole.size(); length += 7)
     ASSERT_NE(kindOf(whole.substr(0, length)), XmcVerdictKind::Whole) << length;
 
-  EXPECT_EQ(verdictOf(""), "damaged: the file is empty");
+  EXPECT_EQ(verdictOf(""), "cut short: the file is empty");
   EXPECT_EQ(verdictOf(std::string("\x7f" "ELF\x02\x01", 6)), "not a completed-exam (XMC) file");
 
   // One hex digit changed in the last session record, the #DONE typed: the records still
@@ -164,8 +164,8 @@ TEST_F(XmcAnalysisTest, VerdictsOnCutChangedAndForeignFiles) {
   };
   EXPECT_EQ(changeEcho("one\n"), "damaged: the echo's answer to 01. differs from the summary's");
   EXPECT_EQ(changeEcho("First?"),
-            "damaged: the echo of the exam lacks a question the session presented (cut off "
-            "between two questions, or changed) (byte " + std::to_string(echoStart) +
+            "damaged: the echo of the exam lacks a question the session presented (byte " +
+                std::to_string(echoStart) +
                 ", in the echo of the exam)");
 
   // Another student's name on the plain name line: the stamps still carry the first.

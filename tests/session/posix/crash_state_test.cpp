@@ -2,16 +2,20 @@
 // records each write and each sync the program makes, in order with what the student is
 // shown and asked. A power cut keeps what the last sync put on the disk and any part of
 // what was written after it, cut anywhere, inside a record too; until its folder is
-// synced the file may be gone altogether. Every such file must read as whole or as cut
-// short, agree with the whole file as far as it goes, and hold every answer attempt the
-// program had written before it last showed or asked the student anything (the answers
-// the student saw confirmed). And while the program waits for the student, nothing it
+// synced the file may be gone altogether. Every such file must be judged, by the verdict
+// 'read' and 'report' give, whole (only the whole file), cut short or closing part
+// missing, never damaged, with the cut placed where its bytes stop; it must agree with
+// the whole file as far as it goes, and hold every answer attempt the program had written
+// before it last showed or asked the student anything (the answers the student saw
+// confirmed). And while the program waits for the student, nothing it
 // wrote may be off the disk: the questions the student sees are there too.
 #include <stdio.h>
 
 #include <map>
 #include <vector>
 
+#include "result/xmc_analysis.h"
+#include "result/xmc_verdict.h"
 #include "session/exam_session.h"
 #include "support/session_fixture.h"
 
@@ -76,14 +80,6 @@ class RecordingDisk : public ScriptedPlatform {
   }
 };
 
-// Whether the reader stops where the file was cut: within the record the cut fell in
-// (which starts at recordStart), or it says the file was cut off before where it stops.
-// A record cut short may look damaged to it; the records before the cut must not.
-bool readsAsCut(const XmcReading& reading, size_t recordStart) {
-  return !reading.ok() && (reading.ProblemOffset >= recordStart ||
-                           reading.Problem.find("cut off") != std::string::npos);
-}
-
 // Whether the record is one of the student's answer attempts: an answer confirmed or
 // rejected, or an end command.
 bool isAnswerRecord(const XmcEvent& event) {
@@ -101,21 +97,34 @@ struct CutReading {
   std::string Fault;   // empty when the reading is what a file cut there must give
 };
 
-CutReading readCut(const std::string& file, size_t n, size_t recordStart,
-                   const XmcReading& whole) {
-  const XmcReading r = readXmc(file.substr(0, n));
+// The verdict 'read' and 'report' give, with the exam's password and the file's own name.
+XmcVerdict verdictOn(const std::string& bytes, const XmcReading& reading) {
+  const std::string password = "secret";
+  return judgeXmc(bytes, reading, analyzeXmc(reading), &password,
+                  "Fall_CS_Exam_00__XMC_abc123_CompletedBy.xmc");
+}
+
+CutReading readCut(const std::string& file, size_t n, const XmcReading& whole) {
+  const std::string bytes = file.substr(0, n);
+  const XmcReading r = readXmc(bytes);
+  const XmcVerdict verdict = verdictOn(bytes, r);
   CutReading cut;
   cut.Events = r.Events.size();
   for (const XmcEvent& event : r.Events)
     cut.Answers += isAnswerRecord(event) ? 1 : 0;
   if (n == file.size()) {
-    if (!r.ok())
-      cut.Fault = "the whole file reads as damaged: " + r.Problem;
+    if (verdict.Kind != XmcVerdictKind::Whole)
+      cut.Fault = "the whole file reads as " + xmcVerdictText(verdict);
     return cut;
   }
-  if (!readsAsCut(r, recordStart)) {
-    cut.Fault = r.ok() ? "reads as whole" : "reads as damaged at " +
-                                                std::to_string(r.ProblemOffset) + ": " + r.Problem;
+  // Cut short, or every answer there with the closing part missing; and the reading stops
+  // where the bytes do, not before.
+  if (verdict.Kind != XmcVerdictKind::CutShort && verdict.Kind != XmcVerdictKind::ClosingMissing) {
+    cut.Fault = "reads as " + xmcVerdictText(verdict);
+    return cut;
+  }
+  if (!r.cut()) {
+    cut.Fault = "is read as stopping at byte " + std::to_string(r.ProblemOffset) + ": " + r.Problem;
     return cut;
   }
   for (size_t i = 0; i < r.Events.size() && cut.Fault.empty(); ++i) {
@@ -124,17 +133,9 @@ CutReading readCut(const std::string& file, size_t n, size_t recordStart,
         got.Tick != whole.Events[i].Tick || got.Label != whole.Events[i].Label)
       cut.Fault = "session record " + std::to_string(i + 1) + " differs from the whole file's";
   }
-  // A run cut in the middle of a digit pair is left as the digits give it, not
-  // deciphered: only the parts before it can be compared.
-  const bool pairCut = r.ProblemOffset + 1 == n;
-  auto agrees = [&](XmcSection section, const std::string& got, const std::string& wanted) {
-    return (pairCut && r.Reached == section) || startsWith(wanted, got);
-  };
   if (cut.Fault.empty() &&
-      !(agrees(XmcSection::Log, r.Log, whole.Log) &&
-        agrees(XmcSection::Summary, r.Summary, whole.Summary) &&
-        agrees(XmcSection::Closing, r.Closing, whole.Closing) &&
-        agrees(XmcSection::Echo, r.Echo, whole.Echo)))
+      !(startsWith(whole.Log, r.Log) && startsWith(whole.Summary, r.Summary) &&
+        startsWith(whole.Closing, r.Closing) && startsWith(whole.Echo, r.Echo)))
     cut.Fault = "what it deciphers differs from the whole file";
   return cut;
 }
@@ -170,20 +171,9 @@ Tally checkEveryCrashState(const RecordingDisk& disk) {
   const std::string& file = disk.Bytes;
   const XmcReading whole = readXmc(file);
   EXPECT_TRUE(whole.ok()) << whole.Problem;
-  // Where each write began: the program writes a record at a time.
-  std::vector<size_t> recordStart(file.size() + 1, 0);
-  size_t start = 0;
-  for (const Step& step : disk.Steps) {
-    if (step.What != Step::Write)
-      continue;
-    for (size_t n = start; n < step.Written; ++n)
-      recordStart[n] = start;
-    start = step.Written;
-  }
-  recordStart[file.size()] = file.size();
   std::vector<CutReading> cuts;
   for (size_t n = 0; n <= file.size(); ++n)
-    cuts.push_back(readCut(file, n, recordStart[n], whole));
+    cuts.push_back(readCut(file, n, whole));
 
   size_t durable = 0;     // bytes the last sync put on the disk
   bool named = false;     // the file's name is on the disk too
@@ -292,6 +282,8 @@ class CrashStateTest : public SessionTest {
   RecordingDisk disk;
 };
 
+// The two sessions below come to 22,755 crash states in all (4,924 different files):
+// 11,202 (2,315 files) and 11,553 (2,609 files).
 TEST_F(CrashStateTest, APowerCutLosesNoRecordTheStudentSawAnswersASkipAndARejection) {
   loadInFileOrder(ThreeQuestions);
   disk.typeLine("");       // begin
