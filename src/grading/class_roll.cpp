@@ -4,16 +4,7 @@
 #include <cctype>
 #include <unordered_map>
 
-namespace {
-
-std::string lowered(const std::string& text) {
-  std::string out = text;
-  for (char& c : out)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-}  // namespace
+#include "format/ascii_case.h"
 
 std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const ClassScores& scores,
                                        const Roster* roster) {

@@ -6,16 +6,11 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "format/ascii_case.h"
+
 namespace {
 
 const char PointsSuffix[] = " points";
-
-std::string lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // What a question number of some exam looks like: "12", "4.a".
 bool looksLikeItemNumber(std::string_view text) {

@@ -3,14 +3,9 @@
 #include <cctype>
 #include <unordered_map>
 
-namespace {
+#include "format/ascii_case.h"
 
-std::string lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+namespace {
 
 bool emptyRow(const std::vector<std::string>& row) {
   for (const std::string& cell : row)

@@ -13,6 +13,7 @@
 #include "author.h"
 #include "author_arguments.h"
 #include "author_support.h"
+#include "format/ascii_case.h"
 #include "output_text.h"
 #include "platform/platform.h"
 #include "report_rows.h"
@@ -118,10 +119,7 @@ constexpr size_t LargestFile = 64u << 20;
 bool endsWithXmc(const std::string& name) {
   if (name.size() < 4)
     return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return tail == ".xmc";
+  return lowered(std::string_view(name).substr(name.size() - 4)) == ".xmc";
 }
 
 // Reads at most LargestFile bytes; false with *reason when the file cannot be used.
@@ -187,10 +185,7 @@ void warnOfMixedExams(const std::vector<CompletedExam>& exams) {
 }
 
 std::string loweredName(const std::string& path) {
-  std::string name = path.substr(fileNameStart(path));
-  for (char& c : name)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return name;
+  return lowered(std::string_view(path).substr(fileNameStart(path)));
 }
 
 // The output files must not be one of the files read: the report changes none of them.

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "author_support.h"
+#include "format/ascii_case.h"
 #include "output_text.h"
 #include "report_rows.h"
 #include "result/result_file_name.h"
@@ -14,13 +15,6 @@
 namespace {
 
 const char* const Command = "veritor-author report";
-
-std::string lowered(const std::string& text) {
-  std::string out = text;
-  for (char& c : out)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool readInput(const std::string& path, const char* what, std::string* text) {
   if (readWholeFile(path, text))

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "author_support.h"
+#include "format/ascii_case.h"
 #include "output_text.h"
 #include "report_rows.h"
 
@@ -15,13 +16,6 @@ const char* const ReportColumns[ReportColumnCount] = {
     "exam count", "verdict",    "note"};
 
 namespace {
-
-std::string lowered(const std::string& text) {
-  std::string out = text;
-  for (char& c : out)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // "12" before "12.a" before "13": slot numbers by value, then the letter.
 bool numberBefore(const std::string& a, const std::string& b) {
