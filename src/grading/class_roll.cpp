@@ -8,8 +8,13 @@
 
 std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const ClassScores& scores,
                                        const Roster* roster) {
+  // At most one student a file or a roster line: reserved once, so that a large class is
+  // never held twice while the roll grows.
+  const size_t most = files.size() + (roster ? roster->Students.size() : 0);
   std::vector<RollStudent> roll;
+  roll.reserve(most);
   std::unordered_map<std::string, size_t> at;
+  at.reserve(most);
   auto studentOf = [&](const std::string& identifier) -> RollStudent& {
     auto [found, added] = at.emplace(identifier, roll.size());
     if (added) {
