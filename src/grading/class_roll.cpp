@@ -2,26 +2,33 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 #include <unordered_map>
 
 #include "format/ascii_case.h"
 
 std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const ClassScores& scores,
                                        const Roster* roster) {
-  // At most one student a file or a roster line: reserved once, so that a large class is
-  // never held twice while the roll grows.
-  const size_t most = files.size() + (roster ? roster->Students.size() : 0);
-  std::vector<RollStudent> roll;
-  roll.reserve(most);
-  std::unordered_map<std::string, size_t> at;
-  at.reserve(most);
-  auto studentOf = [&](const std::string& identifier) -> RollStudent& {
-    auto [found, added] = at.emplace(identifier, roll.size());
-    if (added) {
-      roll.emplace_back();
-      roll.back().Identifier = identifier;
-    }
-    return roll[found->second];
+  // Each identifier is numbered once, in the order met, before the roll is made, so that
+  // the roll of a large class is allocated once at its size. The keys are views of the
+  // roster's, the files' and the attempts' own identifiers, which outlive this function.
+  std::unordered_map<std::string_view, size_t> at;
+  at.reserve(files.size() + (roster ? roster->Students.size() : 0));
+  auto number = [&](std::string_view identifier) { at.emplace(identifier, at.size()); };
+  if (roster)
+    for (const RosterStudent& s : roster->Students)
+      number(s.Identifier);
+  for (const RollFile& file : files)
+    if (!file.Identifier.empty())
+      number(file.Identifier);
+  for (const Attempt& attempt : scores.Attempts)
+    if (attempt.Graded)
+      number(attempt.Identifier);
+  std::vector<RollStudent> roll(at.size());
+  for (const auto& [identifier, index] : at)
+    roll[index].Identifier = identifier;
+  auto studentOf = [&](std::string_view identifier) -> RollStudent& {
+    return roll[at.find(identifier)->second];
   };
   if (roster)
     for (const RosterStudent& s : roster->Students) {
@@ -37,7 +44,7 @@ std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const
     student.Files.push_back(f);
     // The name the student typed, where the roster gives none.
     if (student.LastName.empty() && student.FirstName.empty())
-      splitStudentName(files[f].StudentName, &student.LastName, &student.FirstName);
+      splitStudentName(std::string(files[f].StudentName), &student.LastName, &student.FirstName);
   }
   for (size_t a = 0; a < scores.Attempts.size(); ++a)
     if (scores.Attempts[a].Graded)
@@ -50,7 +57,7 @@ std::vector<RollStudent> makeClassRoll(const std::vector<RollFile>& files, const
       continue;
     }
     const RollFile& last = files[student.Files.back()];
-    student.NoGrade = "not graded: " + last.Verdict;
+    student.NoGrade = std::string("not graded: ").append(last.Verdict);
     if (student.Files.size() > 1)
       student.NoGrade += " (and " + std::to_string(student.Files.size() - 1) +
                          (student.Files.size() == 2 ? " other file)" : " other files)");

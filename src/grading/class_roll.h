@@ -4,17 +4,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "grading/class_scores.h"
 #include "grading/roster.h"
 
-// A file the report read, as the roll needs it.
+// A file the report read, as the roll needs it. The name and the verdict are views of
+// texts the caller keeps for as long as the roll (the file's own record, and one copy of
+// each distinct verdict): a class of 100,000 files holds them once, not twice.
 struct RollFile {
-  std::string Identifier;   // inside the file, lower case; empty when it names none
-  std::string StudentName;  // "Last, First", as the program joined them
-  std::string Verdict;      // its verdict, or why else it is not graded (another exam)
-  std::string Late;         // how late the session ended, as h:mm:ss; empty when on time
+  std::string Identifier;        // inside the file, lower case; empty when it names none
+  std::string_view StudentName;  // "Last, First", as the program joined them
+  std::string_view Verdict;      // its verdict, or why else it is not graded (another exam)
+  std::string Late;              // how late the session ended, as h:mm:ss; empty when on time
 };
 
 struct RollStudent {

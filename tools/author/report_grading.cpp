@@ -1,10 +1,12 @@
 #include "report_grading.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 
 #include "author_support.h"
 #include "format/ascii_case.h"
@@ -167,8 +169,11 @@ void makeRoll(ReportClass* report) {
       roll.Identifier = lowered(file.StudentId);
       roll.StudentName = file.StudentName;
     }
-    roll.Verdict = g.Keyed && !g.NotScored[f].empty() ? g.NotScored[f].substr(strlen("not graded: "))
-                                                      : xmcVerdictText(file.Verdict);
+    roll.Verdict = *g.VerdictTexts
+                        .insert(g.Keyed && !g.NotScored[f].empty()
+                                    ? g.NotScored[f].substr(strlen("not graded: "))
+                                    : xmcVerdictText(file.Verdict))
+                        .first;
     if (file.Read && file.HasStart && file.EndKnown && file.LateSeconds > 0)
       roll.Late = formatHoursMinutesSeconds(static_cast<uint64_t>(file.LateSeconds));
   }
@@ -178,37 +183,49 @@ void makeRoll(ReportClass* report) {
       g.Missing.push_back(s);
 }
 
+// What the flags need of one file.
+FileFacts factsOf(const CompletedFile& file, const ReportGrading& g,
+                  const std::vector<std::string_view>& onRoster) {
+  FileFacts fact;
+  if (!file.Read)
+    return fact;
+  fact.HasStart = file.HasStart && readStampSeconds(file.StartTime, &fact.Start);
+  if (file.HasName) {
+    fact.Identifier = lowered(file.StudentId);
+    std::string named;
+    if (identifierInResultFileName(file.Path, &named))
+      fact.NameIdentifier = lowered(named);
+    fact.OffRoster = g.HasRoster && !std::binary_search(onRoster.begin(), onRoster.end(),
+                                                        std::string_view(fact.Identifier));
+  }
+  fact.HasExamCount = file.HasExamCount;
+  fact.ExamCount = file.ExamCount;
+  return fact;
+}
+
 void findFlags(ReportClass* report, const GradingOptions& options) {
   ReportGrading& g = report->Grading;
-  std::unordered_set<std::string> onRoster;
+  // The roster's identifiers in order, as views of the roster's own: a search costs no
+  // copy of a large roster.
+  std::vector<std::string_view> onRoster;
+  onRoster.reserve(g.RosterList.Students.size());
   for (const RosterStudent& s : g.RosterList.Students)
-    onRoster.insert(s.Identifier);
-  std::vector<FileFacts> facts(report->Files.size());
+    onRoster.push_back(s.Identifier);
+  std::sort(onRoster.begin(), onRoster.end());
+  // The class's median start first, then each file's facts one at a time: a large class's
+  // facts are never all held at once.
   std::vector<int64_t> starts;
-  for (size_t f = 0; f < report->Files.size(); ++f) {
-    const CompletedFile& file = report->Files[f];
-    FileFacts& fact = facts[f];
-    if (!file.Read)
-      continue;
-    fact.HasStart = file.HasStart && readStampSeconds(file.StartTime, &fact.Start);
-    if (fact.HasStart)
-      starts.push_back(fact.Start);
-    if (file.HasName) {
-      fact.Identifier = lowered(file.StudentId);
-      std::string named;
-      if (identifierInResultFileName(file.Path, &named))
-        fact.NameIdentifier = lowered(named);
-      fact.OffRoster = g.HasRoster && !onRoster.count(fact.Identifier);
-    }
-    fact.HasExamCount = file.HasExamCount;
-    fact.ExamCount = file.ExamCount;
+  for (const CompletedFile& file : report->Files) {
+    int64_t start;
+    if (file.Read && file.HasStart && readStampSeconds(file.StartTime, &start))
+      starts.push_back(start);
   }
   ClassContext context;
   context.Window = options.HasWindow ? &options.Window : nullptr;
-  context.HasMedian = medianStart(starts, &context.MedianStart);
+  context.HasMedian = medianStart(std::move(starts), &context.MedianStart);
   g.Flags.resize(report->Files.size());
   for (size_t f = 0; f < report->Files.size(); ++f) {
-    g.Flags[f] = fileFlags(facts[f], context);
+    g.Flags[f] = fileFlags(factsOf(report->Files[f], g, onRoster), context);
     if (!g.Flags[f].empty())
       ++g.Flagged;
   }

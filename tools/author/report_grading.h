@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "grading/class_roll.h"
@@ -36,6 +37,7 @@ struct ReportGrading {
   bool HasRoster = false;
   Roster RosterList;
   std::vector<RollFile> RollFiles;  // per file
+  std::unordered_set<std::string> VerdictTexts;  // each verdict of RollFiles, once
   std::vector<RollStudent> Roll;
   std::vector<size_t> Missing;      // in Roll: students on the roster with no file
   bool MarksGiven = false;
