@@ -178,6 +178,9 @@ void makeRoll(ReportClass* report) {
       roll.Late = formatHoursMinutesSeconds(static_cast<uint64_t>(file.LateSeconds));
   }
   g.Roll = makeClassRoll(g.RollFiles, g.Scores, g.HasRoster ? &g.RosterList : nullptr);
+  // The roll now holds all the roster said (who is on it, and their names): a large
+  // roster is not kept twice.
+  g.RosterList = Roster();
   for (size_t s = 0; s < g.Roll.size(); ++s)
     if (g.Roll[s].Files.empty())
       g.Missing.push_back(s);
@@ -205,12 +208,12 @@ FileFacts factsOf(const CompletedFile& file, const ReportGrading& g,
 
 void findFlags(ReportClass* report, const GradingOptions& options) {
   ReportGrading& g = report->Grading;
-  // The roster's identifiers in order, as views of the roster's own: a search costs no
+  // The roster's identifiers in order, as views of the roll's own: a search costs no
   // copy of a large roster.
   std::vector<std::string_view> onRoster;
-  onRoster.reserve(g.RosterList.Students.size());
-  for (const RosterStudent& s : g.RosterList.Students)
-    onRoster.push_back(s.Identifier);
+  for (const RollStudent& s : g.Roll)
+    if (s.OnRoster)
+      onRoster.push_back(s.Identifier);
   std::sort(onRoster.begin(), onRoster.end());
   // The class's median start first, then each file's facts one at a time: a large class's
   // facts are never all held at once.
