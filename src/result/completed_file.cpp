@@ -42,38 +42,40 @@ void copyTime(char (&to)[20], const std::string& from) {
   snprintf(to, sizeof to, "%s", from.c_str());
 }
 
-// The answers of the numbered entries, under the exam's question indexes, in their order,
-// and the questions presented.
+// The answers of the numbered entries, under the exam's question indexes, in their order.
+// A question presented and left without an answer keeps an entry of no text, so that the
+// answers also tell which questions the session presented.
 void keepAnswers(CompletedFile* file, const std::vector<XmcEntry>& entries, CompletedExam* exam,
                  const std::vector<XmcExamQuestion>& numbering) {
-  std::vector<std::pair<uint32_t, const std::string*>> given;
-  std::vector<uint32_t> presented;
-  presented.reserve(entries.size());
+  std::vector<std::pair<uint32_t, const std::string*>> given;  // null: presented, no answer
+  given.reserve(entries.size());
   for (const XmcEntry& e : entries) {
     if (!e.Presented || e.ExamNumber.empty())
       continue;
     for (const XmcExamQuestion& q : numbering)
       if (q.Number == e.ExamNumber) {
-        uint32_t at = addQuestion(exam, q);
-        presented.push_back(at);
-        if (givesAnswer(e))
-          given.emplace_back(at, &e.Answer);
+        given.emplace_back(addQuestion(exam, q), givesAnswer(e) ? &e.Answer : nullptr);
         break;
       }
   }
-  // The file keeps them for the whole report: one allocation of the exact size.
-  std::sort(presented.begin(), presented.end());
-  presented.erase(std::unique(presented.begin(), presented.end()), presented.end());
-  file->PresentedQuestions.assign(presented.begin(), presented.end());
-  std::sort(given.begin(), given.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  size_t length = 0;
-  for (const auto& g : given)
-    length += g.second->size();
+  // By question; a question's answers before its entries of none, which are then dropped.
+  std::sort(given.begin(), given.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second && !b.second;
+  });
+  size_t kept = 0, length = 0;
+  for (size_t i = 0; i < given.size(); ++i) {
+    if (!given[i].second && kept > 0 && given[kept - 1].first == given[i].first)
+      continue;
+    given[kept++] = given[i];
+    length += given[i].second ? given[i].second->size() : 0;
+  }
+  given.resize(kept);
+  // The file keeps them for the whole report: one allocation of the exact size each.
   file->Answers.reserve(given.size());
   file->AnswerText.reserve(length);
   for (const auto& g : given) {
-    file->AnswerText += *g.second;
+    if (g.second)
+      file->AnswerText += *g.second;
     file->Answers.push_back({g.first, static_cast<uint32_t>(file->AnswerText.size())});
   }
 }
@@ -154,6 +156,12 @@ void numberFromExam(CompletedFile* file, std::vector<CompletedExam>* exams) {
   keepAnswers(file, file->Unnumbered, own, numbering);
   file->Unnumbered.clear();
   file->Unnumbered.shrink_to_fit();
+}
+
+bool presentedQuestion(const CompletedFile& file, uint32_t question) {
+  auto at = std::lower_bound(file.Answers.begin(), file.Answers.end(), question,
+                             [](const FileAnswer& a, uint32_t q) { return a.Question < q; });
+  return at != file.Answers.end() && at->Question == question;
 }
 
 std::string_view answerOf(const CompletedFile& file, uint32_t question) {

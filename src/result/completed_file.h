@@ -57,13 +57,11 @@ struct CompletedFile {
   int32_t ExamCount = 0;
 
   // The answers the student gave, in the order of the exam's questions (empty unless
-  // kept).
+  // kept). A question the session presented and the student left without an answer has
+  // an answer of no text: grading tells a question asked and left unanswered from one a
+  // pool or the question limit kept out.
   std::vector<FileAnswer> Answers;
   std::string AnswerText;
-  // The exam's questions the session presented, in the order of the exam's questions
-  // (kept with the answers): grading tells a question asked and left unanswered from one
-  // a pool or the question limit kept out.
-  std::vector<uint32_t> PresentedQuestions;
   // A file cut off before its echo keeps its presented entries until another file of its
   // exam tells their numbers (numberFromExam).
   std::vector<XmcEntry> Unnumbered;
@@ -83,6 +81,8 @@ CompletedFile unreadableFile(const std::string& path, const std::string& reason)
 // course and name (another section's).
 void numberFromExam(CompletedFile* file, std::vector<CompletedExam>* exams);
 
+// Whether the session presented the exam's question at that index (answers kept).
+bool presentedQuestion(const CompletedFile& file, uint32_t question);
 // The answer the file gives to the exam's question at that index; empty when none.
 std::string_view answerOf(const CompletedFile& file, uint32_t question);
 

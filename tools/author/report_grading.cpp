@@ -111,8 +111,7 @@ void scoreFiles(ReportClass* report) {
     }
     const std::vector<uint32_t>& questionOf = g.QuestionOfItem[exam];
     for (size_t i = 0; i < key.Items.size(); ++i)
-      presented[i] = std::binary_search(file.PresentedQuestions.begin(),
-                                        file.PresentedQuestions.end(), questionOf[i]);
+      presented[i] = presentedQuestion(file, questionOf[i]);
     SessionItems session =
         placeSession(key, presented, file.AllQuestionsKnown ? file.Questions : -1);
     if (!file.AllQuestionsKnown && !session.MaxKnown) {
