@@ -16,7 +16,7 @@ struct ParseEnded {
 // Stands in for the console while the text is parsed: what the parser writes is kept,
 // its press-ENTER pauses pass at once, and its end of the program unwinds to
 // parseExamText. Everything else goes to the system as before.
-class KeptMessages : public ForwardingPlatform {
+class KeptMessages : public UnattendedPlatform {
  public:
   void write(ConsoleStream, const char* text, size_t length) override {
     if (length == strlen(PressEnterBanner) && memcmp(text, PressEnterBanner, length) == 0)
@@ -24,21 +24,12 @@ class KeptMessages : public ForwardingPlatform {
     kept_.append(text, length);
   }
   void setAttribute(ConsoleStream, int) override {}
-  // A pause waits for a key and the rest of its line: give it both.
-  int readLineChar() override {
-    pendingLineEnd_ = !pendingLineEnd_;
-    return pendingLineEnd_ ? 'x' : '\n';
-  }
-  int readKey() override { return '\r'; }
-  void clearScreen() override {}
-  void setTitle(const char*) override {}
   [[noreturn]] void exitProcess(int status) override { throw ParseEnded{status}; }
 
   const std::string& kept() const { return kept_; }
 
  private:
   std::string kept_;
-  bool pendingLineEnd_ = false;
 };
 
 // The platform in place before the parse is put back however the parse ends.

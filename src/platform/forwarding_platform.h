@@ -85,3 +85,21 @@ class ForwardingPlatform : public Platform {
  private:
   Platform& system_;
 };
+
+// The system's backend with nobody at the keys: the instructor's tool runs the program's
+// own parsing and checking code, whose press-ENTER pauses must pass at once and whose
+// screen commands must leave the instructor's terminal alone.
+class UnattendedPlatform : public ForwardingPlatform {
+ public:
+  // A pause waits for a key and the rest of its line: give it both.
+  int readLineChar() override {
+    pendingLineEnd_ = !pendingLineEnd_;
+    return pendingLineEnd_ ? 'x' : '\n';
+  }
+  int readKey() override { return '\r'; }
+  void clearScreen() override {}
+  void setTitle(const char*) override {}
+
+ private:
+  bool pendingLineEnd_ = false;
+};

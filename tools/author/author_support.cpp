@@ -18,26 +18,15 @@ struct AuthorExit {
 // The program's code reports through the console and may end the process; in the tool
 // its messages go out as they are, pauses pass at once, and an end becomes an
 // AuthorExit that runChecked catches.
-class AuthorPlatform : public ForwardingPlatform {
+class AuthorPlatform : public UnattendedPlatform {
  public:
   void write(ConsoleStream stream, const char* text, size_t length) override {
     if (length == strlen(PressEnterBanner) && memcmp(text, PressEnterBanner, length) == 0)
       return;
     ForwardingPlatform::write(stream, text, length);
   }
-  // A pause waits for a key and the rest of its line: give it both.
-  int readLineChar() override {
-    pendingLineEnd_ = !pendingLineEnd_;
-    return pendingLineEnd_ ? 'x' : '\n';
-  }
-  int readKey() override { return '\r'; }
-  void clearScreen() override {}
-  void setTitle(const char*) override {}
   void guardConsole() override {}
   [[noreturn]] void exitProcess(int status) override { throw AuthorExit{status}; }
-
- private:
-  bool pendingLineEnd_ = false;
 };
 
 }  // namespace

@@ -260,6 +260,14 @@ class CrashStateTest : public SessionTest {
   }
 
   // Runs the session typed onto the recording disk and checks every crash state of it.
+  // The labels of the whole file's events, each followed by "|".
+  std::string eventLabels() const {
+    std::string events;
+    for (const XmcEvent& e : reading.Events)
+      events += e.Label + "|";
+    return events;
+  }
+
   Tally runAndCheck() {
     FILE* stream = disk.open();
     EXPECT_NE(stream, nullptr);
@@ -299,10 +307,7 @@ TEST_F(CrashStateTest, APowerCutLosesNoRecordTheStudentSawAnswersASkipAndAReject
   disk.typeLine("");       // the final pause
   Tally tally = runAndCheck();
   ASSERT_TRUE(reading.ok()) << reading.Problem;
-  std::string events;
-  for (const XmcEvent& e : reading.Events)
-    events += e.Label + "|";
-  EXPECT_EQ(events, "01.|alpha|02.||#skip|03.a.|gamma|03.b.|delta|02.|beta|");
+  EXPECT_EQ(eventLabels(), "01.|alpha|02.||#skip|03.a.|gamma|03.b.|delta|02.|beta|");
   EXPECT_EQ(tally.Syncs["opening"], 1);
   EXPECT_EQ(tally.Syncs["question"], 5);
   EXPECT_EQ(tally.Syncs["answer confirmed"], 5);
@@ -332,10 +337,7 @@ TEST_F(CrashStateTest, APowerCutLosesNoRecordTheStudentSawReviewAndDone) {
   disk.typeLine("");            // the final pause
   Tally tally = runAndCheck();
   ASSERT_TRUE(reading.ok()) << reading.Problem;
-  std::string events;
-  for (const XmcEvent& e : reading.Events)
-    events += e.Label + "|";
-  EXPECT_EQ(events, "01.|alpha|02.|03.a.|02.|beta|03.a.|gamma|03.b.|delta|01.|01.|#done|#done|");
+  EXPECT_EQ(eventLabels(), "01.|alpha|02.|03.a.|02.|beta|03.a.|gamma|03.b.|delta|01.|01.|#done|#done|");
   EXPECT_EQ(tally.Syncs["opening"], 1);
   EXPECT_EQ(tally.Syncs["question"], 8);
   EXPECT_EQ(tally.Syncs["answer confirmed"], 4);
